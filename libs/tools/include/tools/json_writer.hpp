@@ -1,0 +1,71 @@
+#pragma once
+// A small JSON document model (null, unsigned integers, doubles, strings,
+// arrays and objects whose members keep the order they were added in) and
+// its pretty text: two-space indentation, "[]" and "{}" for empty
+// containers, strings escaped as JSON requires and otherwise written as
+// UTF-8, doubles in the shortest form that reads back to the same value.
+
+#include <cstdint>
+#include <expected>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace tools::json {
+
+struct Null {
+    bool operator==(const Null&) const = default;
+};
+
+struct Member;
+class Value;
+using Array = std::vector<Value>;
+using Object = std::vector<Member>;  // members in written order
+
+class Value {
+public:
+    using Data = std::variant<Null, std::uint64_t, double, std::string, Array, Object>;
+
+    Value() = default;
+    Value(Null) {}  // NOLINT(google-explicit-constructor)
+    template <class T>
+        requires(std::is_integral_v<T> && std::is_unsigned_v<T> && !std::is_same_v<T, bool>)
+    Value(T number) : data_(static_cast<std::uint64_t>(number)) {}  // NOLINT(google-explicit-constructor)
+    Value(double number) : data_(number) {}                        // NOLINT(google-explicit-constructor)
+    Value(std::string text) : data_(std::move(text)) {}            // NOLINT(google-explicit-constructor)
+    Value(std::string_view text) : data_(std::string(text)) {}     // NOLINT(google-explicit-constructor)
+    Value(const char* text) : data_(std::string(text)) {}          // NOLINT(google-explicit-constructor)
+    Value(Array items) : data_(std::move(items)) {}                // NOLINT(google-explicit-constructor)
+    Value(Object members) : data_(std::move(members)) {}           // NOLINT(google-explicit-constructor)
+
+    const Data& data() const { return data_; }
+    bool operator==(const Value&) const = default;
+
+private:
+    Data data_ = Null{};
+};
+
+struct Member {
+    std::string key;
+    Value value;
+    bool operator==(const Member&) const = default;
+};
+
+struct WriteError {
+    std::string message;
+};
+
+// The document in the pretty layout, without a trailing newline. Fails only
+// for a string (value or key) that is not valid UTF-8.
+std::expected<std::string, WriteError> write_pretty(const Value& value);
+
+// A double in its shortest round-trip digits: plain decimal notation with at
+// least one digit after the point for decimal exponents -5 to 15 (0.0,
+// 0.5, 0.00001, 1000000000000000.0), otherwise a mantissa and exponent
+// without "+" or leading zeros (1e16, 1.5e-7). NaN and infinities are null.
+void append_number(std::string& out, double number);
+
+}  // namespace tools::json
