@@ -13,6 +13,8 @@ template <class... Ts>
 struct overloaded : Ts... {
     using Ts::operator()...;
 };
+template <class... Ts>
+overloaded(Ts...) -> overloaded<Ts...>;
 
 void append_unsigned(std::string& out, std::uint64_t number) {
     char buffer[20];

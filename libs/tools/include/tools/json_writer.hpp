@@ -29,23 +29,24 @@ class Value {
 public:
     using Data = std::variant<Null, std::uint64_t, double, std::string, Array, Object>;
 
+    // Defined below, once Member is complete.
     Value() = default;
-    Value(Null) {}  // NOLINT(google-explicit-constructor)
+    Value(Null);  // NOLINT(google-explicit-constructor)
     template <class T>
         requires(std::is_integral_v<T> && std::is_unsigned_v<T> && !std::is_same_v<T, bool>)
-    Value(T number) : data_(static_cast<std::uint64_t>(number)) {}  // NOLINT(google-explicit-constructor)
-    Value(double number) : data_(number) {}                        // NOLINT(google-explicit-constructor)
-    Value(std::string text) : data_(std::move(text)) {}            // NOLINT(google-explicit-constructor)
-    Value(std::string_view text) : data_(std::string(text)) {}     // NOLINT(google-explicit-constructor)
-    Value(const char* text) : data_(std::string(text)) {}          // NOLINT(google-explicit-constructor)
-    Value(Array items) : data_(std::move(items)) {}                // NOLINT(google-explicit-constructor)
-    Value(Object members) : data_(std::move(members)) {}           // NOLINT(google-explicit-constructor)
+    Value(T number);          // NOLINT(google-explicit-constructor)
+    Value(double number);     // NOLINT(google-explicit-constructor)
+    Value(std::string text);  // NOLINT(google-explicit-constructor)
+    Value(std::string_view text);  // NOLINT(google-explicit-constructor)
+    Value(const char* text);  // NOLINT(google-explicit-constructor)
+    Value(Array items);       // NOLINT(google-explicit-constructor)
+    Value(Object members);    // NOLINT(google-explicit-constructor)
 
     const Data& data() const { return data_; }
     bool operator==(const Value&) const = default;
 
 private:
-    Data data_ = Null{};
+    Data data_;  // Null unless constructed otherwise
 };
 
 struct Member {
@@ -53,6 +54,17 @@ struct Member {
     Value value;
     bool operator==(const Member&) const = default;
 };
+
+inline Value::Value(Null) {}
+template <class T>
+    requires(std::is_integral_v<T> && std::is_unsigned_v<T> && !std::is_same_v<T, bool>)
+inline Value::Value(T number) : data_(static_cast<std::uint64_t>(number)) {}
+inline Value::Value(double number) : data_(number) {}
+inline Value::Value(std::string text) : data_(std::move(text)) {}
+inline Value::Value(std::string_view text) : data_(std::string(text)) {}
+inline Value::Value(const char* text) : data_(std::string(text)) {}
+inline Value::Value(Array items) : data_(std::move(items)) {}
+inline Value::Value(Object members) : data_(std::move(members)) {}
 
 struct WriteError {
     std::string message;
