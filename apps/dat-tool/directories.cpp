@@ -6,7 +6,7 @@
 namespace app {
 namespace {
 
-bool is_directory(const std::filesystem::path& path) {
+bool is_existing_directory(const std::filesystem::path& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
@@ -16,19 +16,19 @@ int make_directory(const std::filesystem::path& path) { return ::mkdir(path.c_st
 
 }  // namespace
 
-dat::IoResult<void> create_directories(const std::filesystem::path& path) {
-    if (path.empty() || is_directory(path)) return {};
+dat::IoResult<void> create_missing_directories(const std::filesystem::path& path) {
+    if (path.empty() || is_existing_directory(path)) return {};
     int error = make_directory(path);
     if (error == ENOENT) {
         // A missing ancestor: create it first, then try again.
         const auto parent = path.parent_path();
         if (!parent.empty() && parent != path) {
-            if (auto made = create_directories(parent); !made) return made;
+            if (auto made = create_missing_directories(parent); !made) return made;
             error = make_directory(path);
         }
     }
     // EEXIST from a directory that appeared in the meantime is fine.
-    if (error == 0 || is_directory(path)) return {};
+    if (error == 0 || is_existing_directory(path)) return {};
     return std::unexpected(dat::IoError::from_errno(error));
 }
 
