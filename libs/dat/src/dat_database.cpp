@@ -7,6 +7,7 @@
 #include <fmt/format.h>
 
 #include "dat/lrs.hpp"
+#include "directory_walk.hpp"
 
 namespace dat {
 namespace {
@@ -90,16 +91,14 @@ Expected<Bytes> DatDatabase::read_file_data(std::uint32_t offset, std::uint32_t 
     return result;
 }
 
-Expected<DatDatabase::NodeLinks> DatDatabase::read_node(std::uint32_t offset, std::vector<DatFileEntry>& walk) const {
+Expected<DatDatabase::NodeLinks> DatDatabase::read_node(std::uint32_t offset, DirectoryWalk& walk) const {
     auto bytes = read_file_data(offset, kNodeSize);
     if (!bytes) return fail(std::move(bytes.error()));
     ByteCursor cursor(*bytes);
     NodeLinks links;
-    for (auto& branch : links.branches) {
-        auto value = read_field("DatDirectoryNode", "branches", [&] { return cursor.u32(); });
-        if (!value) return fail(std::move(value.error()));
-        branch = *value;
-    }
+    auto branches = read_field("DatDirectoryNode", "branches", [&] { return cursor.bytes(sizeof links.branches); });
+    if (!branches) return fail(std::move(branches.error()));
+    std::memcpy(links.branches.data(), branches->data(), sizeof links.branches);
     auto count = read_field("DatDirectoryNode", "entry_count", [&] { return cursor.u32(); });
     if (!count) return fail(std::move(count.error()));
     links.entry_count = *count;
@@ -108,7 +107,7 @@ Expected<DatDatabase::NodeLinks> DatDatabase::read_node(std::uint32_t offset, st
     for (std::uint32_t i = 0; i < links.entry_count; ++i) {
         auto entry = DatFileEntry::decode(cursor);
         if (!entry) return fail(std::move(entry.error()));
-        walk.push_back(*entry);
+        walk.add_entry(*entry);
     }
     return links;
 }
@@ -117,26 +116,32 @@ Expected<void> DatDatabase::read_directory() {
     // Depth-first, pre-order, children in slot order, with an explicit
     // stack; a node reached twice means the tree is corrupt (a cycle would
     // otherwise never end, and shared subtrees could multiply the work).
-    std::vector<DatFileEntry> walk;
-    std::vector<std::uint32_t> pending;
+    struct Pending {
+        std::uint32_t offset;
+        std::int32_t parent;
+        std::size_t slot;
+    };
+    DirectoryWalk walk;
+    std::vector<Pending> pending;
     std::unordered_set<std::uint32_t> visited;
-    if (header_.root_offset != 0) pending.push_back(header_.root_offset);
+    if (header_.root_offset != 0) pending.push_back({header_.root_offset, DirectoryWalk::kRoot, 0});
     while (!pending.empty()) {
-        const std::uint32_t offset = pending.back();
+        const Pending next = pending.back();
         pending.pop_back();
-        if (!visited.insert(offset).second) {
+        if (!visited.insert(next.offset).second) {
             return fail(DatError::corruption(
-                fmt::format("directory node at offset 0x{:08X} is reached more than once", offset)));
+                fmt::format("directory node at offset 0x{:08X} is reached more than once", next.offset)));
         }
-        auto links = read_node(offset, walk);
+        const std::int32_t node = walk.enter_node(next.parent, next.slot);
+        auto links = read_node(next.offset, walk);
         if (!links) return fail(std::move(links.error()));
         if (links->is_leaf()) continue;
         const std::size_t last_slot = std::min<std::size_t>(links->entry_count, kNodeBranches - 1);
         for (std::size_t k = last_slot + 1; k-- > 0;) {
-            if (links->branches[k] != 0) pending.push_back(links->branches[k]);
+            if (links->branches[k] != 0) pending.push_back({links->branches[k], node, k});
         }
     }
-    files_ = DatDirectory::from_walk_order(std::move(walk));
+    files_ = std::move(walk).finish();
     return {};
 }
 

@@ -1,6 +1,8 @@
 // Decoding of the DAT header and directory entries, field by field, so a
 // short read names the field and the record.
 
+#include <cstring>
+
 #include "dat/dat_file_entry.hpp"
 #include "dat/dat_header.hpp"
 
@@ -68,6 +70,16 @@ RecordResult<DatFileEntry> DatFileEntry::decode(ByteCursor& cursor) {
         {"timestamp", &DatFileEntry::timestamp}, {"version", &DatFileEntry::version},
     };
     DatFileEntry entry;
+    // A directory holds up to a million entries: when the whole record is
+    // there, take it in one read. Only a short record needs the field-wise
+    // reads, which name the field that came up short.
+    if (cursor.remaining() >= kSize) {
+        auto raw = cursor.bytes(kSize);
+        if (!raw) return std::unexpected(std::move(raw.error()));
+        std::uint32_t words[6];
+        std::memcpy(words, raw->data(), kSize);
+        return DatFileEntry{words[0], words[1], words[2], words[3], words[4], words[5]};
+    }
     for (const auto& field : kFields) {
         if (auto read = read_u32(cursor, kRecord, field.name, field.member, entry); !read) {
             return std::unexpected(std::move(read.error()));

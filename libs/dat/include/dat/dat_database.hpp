@@ -15,6 +15,8 @@
 
 namespace dat {
 
+class DirectoryWalk;
+
 class DatDatabase {
 public:
     // A directory node is the content of one 1716-byte chain.
@@ -46,9 +48,9 @@ private:
         : source_(std::move(source)), length_(length), header_(header) {}
 
     Expected<void> read_directory();
-    // Reads the node at `offset`, appends its entries to `walk` and returns
+    // Reads the node at `offset`, adds its entries to `walk` and returns
     // its child links.
-    Expected<NodeLinks> read_node(std::uint32_t offset, std::vector<DatFileEntry>& walk) const;
+    Expected<NodeLinks> read_node(std::uint32_t offset, DirectoryWalk& walk) const;
 
     std::unique_ptr<ByteSource> source_;
     std::uint64_t length_ = 0;  // file length at open; bounds every allocation

@@ -19,8 +19,10 @@ public:
     DatDirectory() = default;
 
     // Takes the entries in the order the tree walk met them; of several
-    // entries with the same id the one met last is kept.
-    static DatDirectory from_walk_order(std::vector<DatFileEntry> entries);
+    // entries with the same id the one met last is kept. `key_order` is the
+    // same entries rearranged in tree order: when its ids are strictly
+    // ascending (a well-formed B-tree) it is the directory, without a sort.
+    static DatDirectory from_walk_order(std::vector<DatFileEntry> walk, std::vector<DatFileEntry> key_order = {});
 
     std::size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
