@@ -32,5 +32,7 @@ run extract "$samples/portal.dat" 0x06000002
 run extract "$samples/portal.dat" 0x0A000001
 run extract "$samples/portal.dat" 0x01000001
 run extract "$samples/portal.dat" 0x31000001
+run spell-export "$samples/portal.dat" --schools war --categories 1,6 --fields name,power,base-range-mod,raw-components
+run spell-export "$samples/portal.dat" --schools war,void --preset minimal -o out/spells.json
 echo "\$ ls -l   # in $out"
 ls -l

@@ -217,3 +217,20 @@ TEST_F(SpellExportCommand, ExportsTenThousandSpells) {
 }
 
 }  // namespace
+
+namespace {
+
+// The bundled portal sample holds a spell table of 36 spells, stored
+// LRS-compressed.
+TEST(SpellExportSample, ExportsTheBundledTable) {
+    const auto portal = std::filesystem::path(DAT_TOOL_SOURCE_DIR) / "samples" / "portal.dat";
+    const auto result = support::run_tool({"spell-export", portal.string(), "--schools", "void", "--preset", "minimal"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const auto json = nlohmann::json::parse(result.out);
+    EXPECT_EQ(json.at("fileId"), 0x0E00000Eu);
+    EXPECT_EQ(json.at("spells").size(), 7u);  // ids 4, 9, ..., 34
+    for (const auto& [id, spell] : json.at("spells").items()) EXPECT_EQ(spell.at("school"), 5u) << id;
+    EXPECT_EQ(json.at("spells").at("4").at("name"), "Iron Skin");
+}
+
+}  // namespace

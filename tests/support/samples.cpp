@@ -5,6 +5,7 @@
 
 #include "support/dat_builder.hpp"
 #include "support/records.hpp"
+#include "support/spell_table_builder.hpp"
 
 namespace support {
 namespace {
@@ -53,6 +54,27 @@ std::vector<SampleFile> other_portal_samples() {
     };
 }
 
+// 36 spells: every school with every extras variant, names of every length
+// mod 4, and two spell sets.
+std::vector<SampleFile> spell_table_samples() {
+    static constexpr std::string_view kNames[] = {
+        "Ember Dart",     "Mending Touch",  "Keen Edge",      "Iron Skin",     "Hollow Gate",   "Frost Lance",
+        "Quiet Mind",     "Warded Blade",   "Stone Hide",     "Drifting Ash",  "Tide Call",     "Sun Wreath",
+        "Thorn Mantle",   "Swift Foot",     "Gloom Veil",     "Spark Chain",   "Deep Breath",   "Honed Point",
+        "Bear Strength",  "Ashen Grasp",    "Storm Fang",     "Calm Waters",   "True Aim",      "Owl Sight",
+        "Void Lattice",   "Cinder Rain",    "Bright Ward",    "Still Hand",    "Fox Cunning",   "Pale Hunger",
+        "Lantern Flare",  "Rooted Heart",   "Lucky Coin",     "Eagle Eye",     "Dusk Mark",     "Wayfarer's Step",
+    };
+    auto spells = make_spells(std::size(kNames), 1);
+    for (std::size_t i = 0; i < spells.size(); ++i) spells[i].second.name = kNames[i];
+    const auto table = SpellTableBuilder(0x0E00000E)
+                           .spells(spells)
+                           .spell_set(1, {{1, {1, 6, 11}}, {2, {16, 21}}})
+                           .spell_set(2, {{1, {5, 10, 15, 20}}})
+                           .build();
+    return {{0x0E00000E, table, true}};
+}
+
 // --- cell dataset -----------------------------------------------------------
 
 // Placeholders with landblock-style ids; their contents are filler.
@@ -74,6 +96,7 @@ std::vector<SampleFile> portal_sample_files() {
     append(files, sound_samples());
     append(files, model_samples());
     append(files, other_portal_samples());
+    append(files, spell_table_samples());
     return files;
 }
 

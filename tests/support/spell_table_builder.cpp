@@ -201,7 +201,9 @@ dat::SpellBase make_spell(std::uint32_t seed) {
     dat::SpellBase s;
     s.name = fmt::format("Spell {}", seed);
     while (s.name.size() % 4 != seed % 4) s.name += '*';
-    s.description = (seed / 4) % 4 == 0 ? std::string() : fmt::format("Deals \"{}\" points\\turn\t", seed % 50);
+    // Quotes, a tab and a backslash, so exports show JSON escapes.
+    s.description =
+        (seed / 4) % 4 == 0 ? std::string() : fmt::format("Adds {} \"motes\" per turn;\tstacks \\ fades", seed % 50);
     while (s.description.size() % 4 != (seed / 4) % 4) s.description += '.';
     s.school = seed % 5 + 1;
     s.icon_id = 0x06000000 + seed;
