@@ -48,91 +48,100 @@ void append_escaped(std::string& out, std::string_view text) {
     out += '"';
 }
 
-class PrettyWriter {
-public:
-    std::optional<WriteError> write(const Value& value, std::size_t depth) {
-        return std::visit(overloaded{
-                              [&](const Null&) -> std::optional<WriteError> {
-                                  out_ += "null";
-                                  return std::nullopt;
-                              },
-                              [&](std::uint64_t number) -> std::optional<WriteError> {
-                                  append_unsigned(out_, number);
-                                  return std::nullopt;
-                              },
-                              [&](double number) -> std::optional<WriteError> {
-                                  append_number(out_, number);
-                                  return std::nullopt;
-                              },
-                              [&](const std::string& text) { return string(text); },
-                              [&](const Array& items) { return array(items, depth); },
-                              [&](const Object& members) { return object(members, depth); },
-                          },
-                          value.data());
-    }
-
-    std::string take() { return std::move(out_); }
-
-private:
-    std::optional<WriteError> string(std::string_view text) {
-        if (auto invalid = common::validate_utf8(text)) {
-            return WriteError{"string is not valid UTF-8: " + invalid->describe()};
-        }
-        append_escaped(out_, text);
-        return std::nullopt;
-    }
-
-    std::optional<WriteError> array(const Array& items, std::size_t depth) {
-        if (items.empty()) {
-            out_ += "[]";
-            return std::nullopt;
-        }
-        out_ += '[';
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            begin_line(i, depth + 1);
-            if (auto error = write(items[i], depth + 1)) return error;
-        }
-        end_line(depth);
-        out_ += ']';
-        return std::nullopt;
-    }
-
-    std::optional<WriteError> object(const Object& members, std::size_t depth) {
-        if (members.empty()) {
-            out_ += "{}";
-            return std::nullopt;
-        }
-        out_ += '{';
-        for (std::size_t i = 0; i < members.size(); ++i) {
-            begin_line(i, depth + 1);
-            if (auto error = string(members[i].key)) return error;
-            out_ += ": ";
-            if (auto error = write(members[i].value, depth + 1)) return error;
-        }
-        end_line(depth);
-        out_ += '}';
-        return std::nullopt;
-    }
-
-    // Every element after the first ends its predecessor's line with a comma.
-    void begin_line(std::size_t index, std::size_t depth) {
-        if (index > 0) out_ += ',';
-        end_line(depth);
-    }
-    void end_line(std::size_t depth) {
-        out_ += '\n';
-        out_.append(2 * depth, ' ');
-    }
-
-    std::string out_;
-};
-
 }  // namespace
+
+void PrettyWriter::begin_object() {
+    before_value();
+    open('{', true);
+}
+void PrettyWriter::end_object() { close('}'); }
+void PrettyWriter::begin_array() {
+    before_value();
+    open('[', false);
+}
+void PrettyWriter::end_array() { close(']'); }
+
+void PrettyWriter::key(std::string_view key) {
+    if (levels_.empty()) return;  // no open object: nothing to name
+    Level& level = levels_.back();
+    if (level.count++ > 0) out_ += ',';
+    new_line(levels_.size());
+    string(key);
+    out_ += ": ";
+}
+
+void PrettyWriter::value(const Value& value) {
+    before_value();
+    write(value);
+}
+
+std::expected<std::string, WriteError> PrettyWriter::finish() && {
+    if (error_) return std::unexpected(std::move(*error_));
+    return std::move(out_);
+}
+
+void PrettyWriter::write(const Value& value) {
+    std::visit(overloaded{
+                   [&](const Null&) { out_ += "null"; },
+                   [&](std::uint64_t number) { append_unsigned(out_, number); },
+                   [&](double number) { append_number(out_, number); },
+                   [&](const std::string& text) { string(text); },
+                   [&](const Array& items) {
+                       open('[', false);
+                       for (const auto& item : items) this->value(item);
+                       close(']');
+                   },
+                   [&](const Object& members) {
+                       open('{', true);
+                       for (const auto& member : members) {
+                           key(member.key);
+                           this->value(member.value);
+                       }
+                       close('}');
+                   },
+               },
+               value.data());
+}
+
+void PrettyWriter::string(std::string_view text) {
+    if (auto invalid = common::validate_utf8(text)) {
+        if (!error_) error_ = WriteError{"string is not valid UTF-8: " + invalid->describe()};
+        return;
+    }
+    append_escaped(out_, text);
+}
+
+// An array element goes on a line of its own, after a comma if it has a
+// predecessor; an object member's value follows its key on the same line.
+void PrettyWriter::before_value() {
+    if (levels_.empty() || levels_.back().object) return;
+    if (levels_.back().count++ > 0) out_ += ',';
+    new_line(levels_.size());
+}
+
+void PrettyWriter::open(char bracket, bool object) {
+    out_ += bracket;
+    levels_.push_back({object, 0});
+}
+
+// An empty container closes on the same line: "[]", "{}".
+void PrettyWriter::close(char bracket) {
+    if (levels_.empty()) return;  // nothing open
+    const bool empty = levels_.back().count == 0;
+    levels_.pop_back();
+    if (!empty) new_line(levels_.size());
+    out_ += bracket;
+}
+
+void PrettyWriter::new_line(std::size_t depth) {
+    out_ += '\n';
+    out_.append(2 * depth, ' ');
+}
 
 std::expected<std::string, WriteError> write_pretty(const Value& value) {
     PrettyWriter writer;
-    if (auto error = writer.write(value, 0)) return std::unexpected(std::move(*error));
-    return writer.take();
+    writer.value(value);
+    return std::move(writer).finish();
 }
 
 void append_number(std::string& out, double number) {

@@ -79,28 +79,31 @@ SpellExportFile export_spell_table(const dat::SpellTable& table, const SpellExpo
     return file;
 }
 
-json::Value SpellExportFile::to_json() const {
-    json::Array field_keys;
-    for (const SpellExportField field : fields) field_keys.emplace_back(json_key(field));
-
-    json::Object spell_members;
-    spell_members.reserve(spells.size());
-    for (const auto& [id, object] : spells) {
-        json::Object members;
-        members.reserve(object.size());
-        for (const auto& [key, value] : object) members.push_back({key, value});
-        spell_members.push_back({std::to_string(id), std::move(members)});
-    }
-
-    return json::Object{
-        {"fileId", file_id},
-        {"fields", std::move(field_keys)},
-        {"spells", std::move(spell_members)},
-    };
-}
-
 std::expected<std::string, json::WriteError> to_pretty_json(const SpellExportFile& file) {
-    return json::write_pretty(file.to_json());
+    // Streamed straight from the document: a table of tens of thousands of
+    // spells is not copied into a second tree.
+    json::PrettyWriter writer;
+    writer.begin_object();
+    writer.key("fileId");
+    writer.value(file.file_id);
+    writer.key("fields");
+    writer.begin_array();
+    for (const SpellExportField field : file.fields) writer.value(json_key(field));
+    writer.end_array();
+    writer.key("spells");
+    writer.begin_object();
+    for (const auto& [id, object] : file.spells) {
+        writer.key(std::to_string(id));
+        writer.begin_object();
+        for (const auto& [key, value] : object) {
+            writer.key(key);
+            writer.value(value);
+        }
+        writer.end_object();
+    }
+    writer.end_object();
+    writer.end_object();
+    return std::move(writer).finish();
 }
 
 }  // namespace tools

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <expected>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -70,8 +71,41 @@ struct WriteError {
     std::string message;
 };
 
-// The document in the pretty layout, without a trailing newline. Fails only
-// for a string (value or key) that is not valid UTF-8.
+// Writes a document piece by piece in the pretty layout, so a caller can
+// stream its own data without first building a Value tree. Containers are
+// opened and closed explicitly; inside an object every value follows its
+// key(). A string (key or value) that is not valid UTF-8 is the one error;
+// the first is reported by finish().
+class PrettyWriter {
+public:
+    void begin_object();
+    void end_object();
+    void begin_array();
+    void end_array();
+    void key(std::string_view key);
+    void value(const Value& value);  // containers included
+
+    // The text, without a trailing newline.
+    std::expected<std::string, WriteError> finish() &&;
+
+private:
+    struct Level {
+        bool object;
+        std::size_t count;
+    };
+    void write(const Value& value);
+    void string(std::string_view text);
+    void before_value();
+    void open(char bracket, bool object);
+    void close(char bracket);
+    void new_line(std::size_t depth);
+
+    std::vector<Level> levels_;
+    std::string out_;
+    std::optional<WriteError> error_;
+};
+
+// A whole Value in the pretty layout, without a trailing newline.
 std::expected<std::string, WriteError> write_pretty(const Value& value);
 
 // A double in its shortest round-trip digits: plain decimal notation with at

@@ -35,15 +35,13 @@ struct SpellExportFile {
     std::uint32_t file_id = 0;               // the id stored inside the table
     std::vector<SpellExportField> fields;    // resolved, in order
     std::map<std::uint32_t, SpellObject> spells;  // ascending spell id
-
-    // {"fileId", "fields", "spells"} in that order; spell ids as decimal keys.
-    json::Value to_json() const;
 };
 
 SpellExportFile export_spell_table(const dat::SpellTable& table, const SpellExportRequest& request);
 
 // The document in the pretty layout (two-space indentation), without a
-// trailing newline.
+// trailing newline: "fileId", "fields" and "spells" in that order, spell ids
+// as decimal member names.
 std::expected<std::string, json::WriteError> to_pretty_json(const SpellExportFile& file);
 
 }  // namespace tools
