@@ -4,6 +4,7 @@
 
 #include "common/utf8.hpp"
 #include "dat/records/text.hpp"
+#include "support/failure_text.hpp"
 
 namespace {
 
@@ -66,12 +67,12 @@ TEST(ReadPString, ReadsEachLengthWidth) {
 TEST(ReadPString, RejectsBadWidthAndShortData) {
     const Bytes bytes = {0x03, 0x00, 'A', 'B'};
     dat::ByteCursor bad_width(bytes);
-    auto error = dat::read_pstring(bad_width, 3).error();
-    EXPECT_NE(error.describe().find("Unsupported PString length size"), std::string::npos);
+    EXPECT_NE(support::failure_text(dat::read_pstring(bad_width, 3)).find("Unsupported PString length size"),
+              std::string::npos);
     EXPECT_EQ(bad_width.position(), 0u);
 
     dat::ByteCursor short_text(bytes);
-    EXPECT_EQ(dat::read_pstring(short_text, 2).error().describe(), "failed to fill whole buffer");
+    EXPECT_EQ(support::failure_text(dat::read_pstring(short_text, 2)), "failed to fill whole buffer");
     EXPECT_EQ(short_text.position(), bytes.size());
 
     // A huge declared length fails without trying to hold it.
@@ -88,7 +89,7 @@ TEST(ReadObfuscatedString, SwapsNibbles) {
 
     const Bytes cut = {0x05, 0x00, 0x14, 0x24};
     dat::ByteCursor c2(cut);
-    EXPECT_EQ(dat::read_obfuscated_string(c2).error().describe(), "failed to fill whole buffer");
+    EXPECT_EQ(support::failure_text(dat::read_obfuscated_string(c2)), "failed to fill whole buffer");
 
     const Bytes one_byte = {0x05};
     dat::ByteCursor c3(one_byte);
