@@ -14,7 +14,7 @@ RecordResult<std::vector<std::uint16_t>> read_u16_array(ByteCursor& cursor, std:
     auto raw = cursor.bytes(std::uint64_t{count} * 2);
     if (!raw) return std::unexpected(raw.error());
     std::vector<std::uint16_t> values(count);
-    std::memcpy(values.data(), raw->data(), raw->size());
+    if (count != 0) std::memcpy(values.data(), raw->data(), raw->size());
     return values;
 }
 
