@@ -36,6 +36,8 @@ template <class... Ts>
 struct overloaded : Ts... {
     using Ts::operator()...;
 };
+template <class... Ts>
+overloaded(Ts...) -> overloaded<Ts...>;  // clang 16 lacks deduction for aggregates
 
 // The typed update when the number is a valid key of the kind, else the
 // unknown one.
