@@ -4,17 +4,13 @@
 
 #include "commands/command_helpers.hpp"
 #include "commands/commands.hpp"
-#include "dat/file_type.hpp"
+#include "commands/table_candidates.hpp"
 #include "dat/records/weenie.hpp"
 #include "output.hpp"
 #include "provider.hpp"
 
 namespace app {
 namespace {
-
-constexpr std::uint32_t kTablePrefixMask = 0xFF000000;
-constexpr std::uint32_t kTablePrefix = static_cast<std::uint32_t>(dat::DatFileType::Table) << 24;
-constexpr std::uint32_t kTableTypeId = static_cast<std::uint32_t>(dat::DatFileType::Table);
 
 void print_weenie(std::uint32_t file_id, const dat::Weenie& weenie) {
     auto& out = standard_output();
@@ -38,38 +34,6 @@ std::optional<dat::Weenie> fetch_weenie(const Provider& provider, const std::opt
     auto weenie = dat::Weenie::unpack(*bytes);
     if (!weenie) return std::nullopt;
     return std::move(*weenie);
-}
-
-// A table file to scan; archive candidates carry their namespace label.
-struct TableCandidate {
-    std::optional<std::string> namespace_label;
-    std::uint32_t file_id = 0;
-};
-
-// Every directory entry with the table prefix, in directory order.
-std::vector<TableCandidate> dat_table_candidates(const dat::DatDatabase& database) {
-    std::vector<TableCandidate> candidates;
-    for (const auto& entry : database.files()) {
-        if ((entry.id & kTablePrefixMask) == kTablePrefix) candidates.push_back({std::nullopt, entry.id});
-    }
-    return candidates;
-}
-
-// Every index record, by index, whose stored type is the table type,
-// whatever its file id. Records that cannot be read or whose namespace is
-// not a valid label are left out without a word.
-// ARCHIVE-MERGE: called as archive_table_candidates(*provider.zra()).
-template <class Archive>
-std::vector<TableCandidate> archive_table_candidates(const Archive& archive) {
-    std::vector<TableCandidate> candidates;
-    for (std::uint32_t index = 0; index < archive.header().entry_count; ++index) {
-        const auto entry = archive.read_entry_at(index);
-        if (!entry || entry->type_id != kTableTypeId) continue;
-        const auto label = entry->namespace_id();
-        if (!label) continue;
-        candidates.push_back({std::string(label->as_str()), entry->file_id});
-    }
-    return candidates;
 }
 
 std::expected<std::vector<TableCandidate>, Failure> table_candidates(const Provider& provider) {
