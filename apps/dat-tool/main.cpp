@@ -15,6 +15,8 @@ template <class... Ts>
 struct overloaded : Ts... {
     using Ts::operator()...;
 };
+template <class... Ts>
+overloaded(Ts...) -> overloaded<Ts...>;
 
 app::CommandResult run(const app::Commands& command) {
     return std::visit(overloaded{
