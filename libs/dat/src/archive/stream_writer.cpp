@@ -19,22 +19,17 @@ class RecordBuffer {
 public:
     static constexpr std::size_t kCapacity = 8192;
 
-    explicit RecordBuffer(OutputFile& file) : file_(file) { buffer_.reserve(kCapacity); }
+    explicit RecordBuffer(OutputFile& file) : file_(file) { buffer_.reserve(2 * kCapacity); }
 
     template <class Record>
     Expected<void> put(const Record& record) {
-        ByteWriter out(pending_);
-        pending_.clear();
+        ByteWriter out(buffer_);
         record.encode(out);
-        for (std::size_t done = 0; done < pending_.size();) {
-            const std::size_t take = std::min(kCapacity - buffer_.size(), pending_.size() - done);
-            buffer_.insert(buffer_.end(), pending_.begin() + static_cast<std::ptrdiff_t>(done),
-                           pending_.begin() + static_cast<std::ptrdiff_t>(done + take));
-            done += take;
-            if (buffer_.size() == kCapacity) {
-                if (auto written = drain(); !written) return fail(RecordError::from_io(written.error()));
-            }
-        }
+        if (buffer_.size() < kCapacity) return {};
+        // A record never exceeds the capacity: write one full piece, keep the rest.
+        auto written = file_.write_all(std::span(buffer_).first(kCapacity));
+        if (!written) return fail(RecordError::from_io(written.error()));
+        buffer_.erase(buffer_.begin(), buffer_.begin() + kCapacity);
         return {};
     }
 
@@ -60,7 +55,6 @@ private:
 
     OutputFile& file_;
     Bytes buffer_;
-    Bytes pending_;
 };
 
 Bytes encode_header(const ZraHeader& header) {
