@@ -5,7 +5,8 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset release
 cmake --build --preset release --target dat-tool
-tool=build/release/apps/dat-tool/dat-tool
+tool="$PWD/build/release/apps/dat-tool/dat-tool"
+samples="$PWD/samples"
 
 run() {
   echo "\$ dat-tool $*"
@@ -15,3 +16,21 @@ run() {
 
 run --version
 run --help
+run meta "$samples/portal.dat"
+run meta "$samples/cell.dat"
+run list "$samples/portal.dat"
+run list "$samples/cell.dat"
+run info "$samples/portal.dat" 0x06000001
+run info "$samples/cell.dat" 0xA9B4FFFF
+
+# extract writes into the working directory: use a scratch one.
+out="$(mktemp -d)"
+trap 'rm -rf "$out"' EXIT
+cd "$out"
+run extract "$samples/portal.dat" 0x06000001
+run extract "$samples/portal.dat" 0x06000002
+run extract "$samples/portal.dat" 0x0A000001
+run extract "$samples/portal.dat" 0x01000001
+run extract "$samples/portal.dat" 0x31000001
+echo "\$ ls -l   # in $out"
+ls -l
