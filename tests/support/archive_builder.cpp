@@ -104,21 +104,9 @@ BuiltArchive ArchiveBuilder::build() const {
     return built;
 }
 
-void put_u32(Bytes& bytes, std::uint64_t offset, std::uint32_t value) {
-    if (offset + 4 > bytes.size()) throw std::out_of_range("put_u32");
-    std::memcpy(bytes.data() + offset, &value, 4);
-}
-
 void put_u64(Bytes& bytes, std::uint64_t offset, std::uint64_t value) {
     if (offset + 8 > bytes.size()) throw std::out_of_range("put_u64");
     std::memcpy(bytes.data() + offset, &value, 8);
-}
-
-std::uint32_t get_u32(std::span<const std::uint8_t> bytes, std::uint64_t offset) {
-    if (offset + 4 > bytes.size()) throw std::out_of_range("get_u32");
-    std::uint32_t value;
-    std::memcpy(&value, bytes.data() + offset, 4);
-    return value;
 }
 
 std::uint64_t get_u64(std::span<const std::uint8_t> bytes, std::uint64_t offset) {

@@ -12,6 +12,7 @@
 
 #include "dat/archive/format.hpp"
 #include "dat/io.hpp"
+#include "support/dat_builder.hpp"
 
 namespace support {
 
@@ -61,9 +62,8 @@ private:
     Bytes trailing_;
 };
 
-void put_u32(Bytes& bytes, std::uint64_t offset, std::uint32_t value);
+// 64-bit patches; the 32-bit ones (put_u32, get_u32) come with dat_builder.hpp.
 void put_u64(Bytes& bytes, std::uint64_t offset, std::uint64_t value);
-std::uint32_t get_u32(std::span<const std::uint8_t> bytes, std::uint64_t offset);
 std::uint64_t get_u64(std::span<const std::uint8_t> bytes, std::uint64_t offset);
 
 struct ZstdOptions {
