@@ -22,6 +22,9 @@ run list "$samples/portal.dat"
 run list "$samples/cell.dat"
 run info "$samples/portal.dat" 0x06000001
 run info "$samples/cell.dat" 0xA9B4FFFF
+run meta "$samples/portal.zra"
+run list "$samples/portal.zra"
+run info "$samples/portal.zra" 0x06000001 --namespace eor/portal
 
 # extract writes into the working directory: use a scratch one.
 out="$(mktemp -d)"
@@ -32,5 +35,15 @@ run extract "$samples/portal.dat" 0x06000002
 run extract "$samples/portal.dat" 0x0A000001
 run extract "$samples/portal.dat" 0x01000001
 run extract "$samples/portal.dat" 0x31000001
+run export "$samples/portal.zra" 0x0A000001
+run extract "$samples/portal.zra" 0x06000001 -o from_archive.jpg
+
+# Pack the DAT's files into a new archive, then read it back.
+mkdir files
+for id in 01000001 06000001 0A000001 31000001; do
+  "$tool" export "$samples/portal.dat" "0x$id" -o "files/$id.${id:0:2}" > /dev/null
+done
+run zra-pack files repacked.zra --compress
+run list repacked.zra
 echo "\$ ls -l   # in $out"
 ls -l
