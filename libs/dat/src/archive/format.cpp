@@ -1,6 +1,7 @@
 #include "dat/archive/format.hpp"
 
 #include <algorithm>
+#include <cstring>
 
 namespace dat {
 
@@ -49,9 +50,34 @@ void ZraHeader::encode(ByteWriter& out) const {
     out.u32(metadata_size);
 }
 
+namespace {
+// Field `T` at `offset` of a record that is known to be complete
+// (little-endian host, as ByteCursor requires).
+template <class T>
+T load(std::span<const std::uint8_t> raw, std::size_t offset) {
+    T value;
+    std::memcpy(&value, raw.data() + offset, sizeof(T));
+    return value;
+}
+}  // namespace
+
 RecordResult<ZraEntry> ZraEntry::decode(ByteCursor& c) {
     constexpr std::string_view record = "ZraEntry";
     ZraEntry e;
+    if (c.remaining() >= kSize) {
+        // The whole record is there, so no field can fail: take it at once.
+        const auto raw = *c.bytes(kSize);
+        std::copy_n(raw.begin(), ResourceNamespace::kSize, e.namespace_bytes.begin());
+        e.file_id = load<std::uint32_t>(raw, 32);
+        e.type_id = load<std::uint32_t>(raw, 36);
+        e.offset = load<std::uint64_t>(raw, 40);
+        e.size = load<std::uint32_t>(raw, 48);
+        e.comp_size = load<std::uint32_t>(raw, 52);
+        e.flags = raw[56];
+        e.storage_id = raw[57];
+        e.reserved = load<std::uint16_t>(raw, 58);
+        return e;
+    }
     DAT_TRY(namespace_field(record, c, e.namespace_bytes));
     DAT_TRY(field(record, "file_id", e.file_id, [&] { return c.u32(); }));
     DAT_TRY(field(record, "type_id", e.type_id, [&] { return c.u32(); }));
