@@ -22,6 +22,15 @@ run list "$samples/portal.dat"
 run list "$samples/cell.dat"
 run info "$samples/portal.dat" 0x06000001
 run info "$samples/cell.dat" 0xA9B4FFFF
+run weenie "$samples/portal.dat" 0x0E000101
+run weenie "$samples/portal.dat" 0x0E000102
+run weenie "$samples/portal.dat" 0x0E000003
+run weenie-find "$samples/portal.dat" 500
+run weenie-find "$samples/portal.dat" 0x0C8F
+run weenie-find "$samples/portal.dat" 12345
+run landblock "$samples/cell.dat" 0xA9B40000
+run landblock "$samples/cell.dat" 0x7D64FFFF
+run landblock "$samples/cell.dat" 0x0101FFFF
 run meta "$samples/portal.zra"
 run list "$samples/portal.zra"
 run info "$samples/portal.zra" 0x06000001 --namespace eor/portal

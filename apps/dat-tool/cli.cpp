@@ -325,6 +325,23 @@ Commands build_command(Sub which, const RawArgs& r) {
     return MetaArgs{r.path};
 }
 
+// CLI11 reads "--namespace=" as an option without its value; an empty value
+// written that way is still a value, so it is passed on as a separate
+// empty argument. CLI11 takes the arguments in reverse order.
+std::vector<std::string> split_empty_equals(int argc, const char* const* argv) {
+    std::vector<std::string> args;
+    for (int i = argc - 1; i >= 1; --i) {
+        const std::string_view arg = argv[i];
+        if (arg.starts_with("--") && arg.size() > 3 && arg.find('=') == arg.size() - 1) {
+            args.emplace_back();
+            args.emplace_back(arg.substr(0, arg.size() - 1));
+        } else {
+            args.emplace_back(arg);
+        }
+    }
+    return args;
+}
+
 }  // namespace
 
 std::expected<Cli, ParseExit> parse_command_line(int argc, const char* const* argv) {
@@ -333,7 +350,7 @@ std::expected<Cli, ParseExit> parse_command_line(int argc, const char* const* ar
     if (auto early = decl.help_or_unknown(argc, argv)) return std::unexpected(*early);
 
     try {
-        decl.app.parse(argc, argv);
+        decl.app.parse(split_empty_equals(argc, argv));
     } catch (const CLI::CallForHelp&) {
         const auto which = decl.chosen();
         const CLI::App* context = which ? decl.subs[static_cast<std::size_t>(*which)] : &decl.app;

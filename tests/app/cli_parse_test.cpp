@@ -35,7 +35,7 @@ TEST(CommandLine, DefaultsAndOptionalValues) {
     EXPECT_EQ(s.output, std::filesystem::path("out/s.json"));
     EXPECT_EQ(s.namespace_label, "eor/cell");
 
-    auto info = parse({"info", "x.zra", " 0x1f ", "--namespace", ""});
+    auto info = parse({"info", "x.zra", " 0x1f ", "--namespace="});
     ASSERT_TRUE(info.has_value());
     const auto& i = std::get<app::InfoArgs>(info->command);
     EXPECT_EQ(i.id, " 0x1f ");

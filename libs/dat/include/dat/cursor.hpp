@@ -38,6 +38,8 @@ public:
 
     // The next `count` bytes, as a view into the data.
     RecordResult<std::span<const std::uint8_t>> bytes(std::uint64_t count) {
+        // Reading nothing always succeeds, even after a step past the end.
+        if (count == 0) return std::span<const std::uint8_t>{};
         if (count > remaining()) {
             position_ = std::max<std::uint64_t>(position_, data_.size());
             return std::unexpected(RecordError::short_read());

@@ -56,6 +56,11 @@ std::string decode_utf16(std::span<const std::uint8_t> bytes, bool big_endian) {
             const char16_t trail = unit_at(at);
             at += 2;
             common::append_utf8(out, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (char32_t{trail} - 0xDC00));
+        } else if (at + 1 >= bytes.size()) {
+            // A lead surrogate at the end, with or without an odd byte after
+            // it: one error for both, as the web's decoder reports it.
+            common::append_utf8(out, kReplacement);
+            return out;
         } else {
             // A lead surrogate not followed by a trail: the next unit is
             // decoded on its own.
