@@ -31,6 +31,9 @@ run weenie-find "$samples/portal.dat" 12345
 run landblock "$samples/cell.dat" 0xA9B40000
 run landblock "$samples/cell.dat" 0x7D64FFFF
 run landblock "$samples/cell.dat" 0x0101FFFF
+run meta "$samples/portal.zra"
+run list "$samples/portal.zra"
+run info "$samples/portal.zra" 0x06000001 --namespace eor/portal
 
 # extract writes into the working directory: use a scratch one.
 out="$(mktemp -d)"
@@ -43,5 +46,15 @@ run extract "$samples/portal.dat" 0x01000001
 run extract "$samples/portal.dat" 0x31000001
 run spell-export "$samples/portal.dat" --schools war --categories 1,6 --fields name,power,base-range-mod,raw-components
 run spell-export "$samples/portal.dat" --schools war,void --preset minimal -o out/spells.json
+run export "$samples/portal.zra" 0x0A000001
+run extract "$samples/portal.zra" 0x06000001 -o from_archive.jpg
+
+# Pack the DAT's files into a new archive, then read it back.
+mkdir files
+for id in 01000001 06000001 0A000001 31000001; do
+  "$tool" export "$samples/portal.dat" "0x$id" -o "files/$id.${id:0:2}" > /dev/null
+done
+run zra-pack files repacked.zra --compress
+run list repacked.zra
 echo "\$ ls -l   # in $out"
 ls -l

@@ -7,10 +7,17 @@
 #include <string>
 #include <string_view>
 
+#include "dat/archive/format.hpp"
 #include "dat/dat_file_entry.hpp"
 
 namespace app {
 
 void append_dat_list_line(std::string& out, const dat::DatFileEntry& entry, std::string_view type_label);
+
+// The line list prints for each archive entry:
+// "{}:{:08X} - {:<28} - Size: {:<10} - Offset: {:08X} - Flags: {:02X}\n"
+// (the offset is 64-bit: at least 8 digits).
+void append_zra_list_line(std::string& out, std::string_view namespace_label, const dat::ZraEntry& entry,
+                          std::string_view type_label);
 
 }  // namespace app

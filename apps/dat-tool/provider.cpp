@@ -26,11 +26,17 @@ std::optional<Container> container_by_extension(std::string_view path) {
     return std::nullopt;
 }
 
-}  // namespace
-
-Failure archives_not_supported() {
-    return Failure::message("ZRA archives are not supported by this build yet");
+// With a label: that namespace's entry; without one: the archive's only
+// namespace (an archive of several refuses).
+dat::Expected<dat::ZraEntry> find_zra_entry(const dat::ZraReader& reader,
+                                            std::optional<std::string_view> namespace_label, std::uint32_t file_id) {
+    if (!namespace_label) return reader.find_entry(file_id);
+    auto ns = dat::ResourceNamespace::new_(*namespace_label);
+    if (!ns) return dat::fail(ns.error());
+    return reader.find_entry_with_namespace_id(*ns, file_id);
 }
+
+}  // namespace
 
 std::expected<Provider, Failure> Provider::open(const std::filesystem::path& path) {
     const std::string& raw = path.native();
@@ -51,39 +57,34 @@ std::expected<Provider, Failure> Provider::open_dat(const std::filesystem::path&
 }
 
 std::expected<Provider, Failure> Provider::open_zra(const std::filesystem::path& path) {
-    // ARCHIVE-MERGE: `auto reader = dat::ZraReader::open(path);` and wrap it
-    // like open_dat does. Until then an archive path never opens.
-    return std::unexpected(Failure::message(
-        fmt::format("Could not open {}: ZRA archives are not supported by this build yet", quoted(path))));
+    auto reader = dat::ZraReader::open(path);
+    if (!reader) return std::unexpected(Failure(reader.error()));
+    return Provider(std::move(*reader));
 }
 
-ProviderKind Provider::kind() const {
-    // ARCHIVE-MERGE: `reader_.index() == 0 ? ProviderKind::Dat : ProviderKind::Zra`.
-    return ProviderKind::Dat;
-}
+ProviderKind Provider::kind() const { return dat() ? ProviderKind::Dat : ProviderKind::Zra; }
 
 std::string_view Provider::kind_label() const { return kind() == ProviderKind::Dat ? "DAT" : "ZRA"; }
 
 std::uint64_t Provider::file_count() const {
     if (const auto* database = dat()) return database->files().size();
-    // ARCHIVE-MERGE: return zra()->header().entry_count;
-    return 0;
+    return zra()->header().entry_count;
 }
 
-dat::Expected<dat::Bytes> Provider::get_file_in_namespace(std::optional<std::string_view> /*namespace_label*/,
+dat::Expected<dat::Bytes> Provider::get_file_in_namespace(std::optional<std::string_view> namespace_label,
                                                           std::uint32_t file_id) const {
     if (const auto* database = dat()) return database->get_file(file_id);
-    // ARCHIVE-MERGE: with a label, ResourceNamespace::new_(label) (its error
-    // is the result), find_entry_with_namespace_id, read_entry_data; without
-    // one, find_entry, read_entry_data.
-    return dat::fail(dat::DatError::other("ZRA archives are not supported by this build yet"));
+    auto entry = find_zra_entry(*zra(), namespace_label, file_id);
+    if (!entry) return dat::fail(entry.error());
+    return zra()->read_entry_data(*entry);
 }
 
-dat::Expected<std::optional<ZraEntry>> Provider::get_zra_entry(std::optional<std::string_view> /*namespace_label*/,
-                                                               std::uint32_t /*file_id*/) const {
+dat::Expected<std::optional<ZraEntry>> Provider::get_zra_entry(std::optional<std::string_view> namespace_label,
+                                                               std::uint32_t file_id) const {
     if (dat()) return std::optional<ZraEntry>{};
-    // ARCHIVE-MERGE: the same lookup as get_file_in_namespace, returning the entry.
-    return dat::fail(dat::DatError::other("ZRA archives are not supported by this build yet"));
+    auto entry = find_zra_entry(*zra(), namespace_label, file_id);
+    if (!entry) return dat::fail(entry.error());
+    return std::optional<ZraEntry>(*entry);
 }
 
 }  // namespace app

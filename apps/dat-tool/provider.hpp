@@ -3,10 +3,6 @@
 // archive, chosen by the path's extension or by which sibling exists. It
 // owns the open reader for the run of one command and offers the two
 // lookups every command needs whatever the container.
-//
-// ARCHIVE-MERGE: the archive alternative is not built in yet. Every place
-// that gains it when the archive reader (dat/archive/reader.hpp) is merged
-// is marked ARCHIVE-MERGE, here and in provider.cpp and commands/.
 
 #include <cstdint>
 #include <expected>
@@ -15,6 +11,7 @@
 #include <string_view>
 #include <variant>
 
+#include "dat/archive/reader.hpp"
 #include "dat/dat_database.hpp"
 #include "report.hpp"
 
@@ -22,9 +19,7 @@ namespace app {
 
 enum class ProviderKind { Dat, Zra };
 
-// ARCHIVE-MERGE: replace with `using ZraEntry = dat::ZraEntry;`. Until then
-// nothing produces a value of this stand-in.
-struct ZraEntry {};
+using ZraEntry = dat::ZraEntry;
 
 class Provider {
 public:
@@ -38,17 +33,19 @@ public:
 
     // The open database; nullptr unless kind() is Dat.
     const dat::DatDatabase* dat() const { return std::get_if<dat::DatDatabase>(&reader_); }
-    // ARCHIVE-MERGE: const dat::ZraReader* zra() const { return std::get_if<dat::ZraReader>(&reader_); }
+    // The open archive; nullptr unless kind() is Zra.
+    const dat::ZraReader* zra() const { return std::get_if<dat::ZraReader>(&reader_); }
 
     // The file's bytes, uncompressed. A DAT ignores the namespace entirely.
     dat::Expected<dat::Bytes> get_file_in_namespace(std::optional<std::string_view> namespace_label,
                                                     std::uint32_t file_id) const;
-    // The archive entry of a file; for a DAT always absent, never an error.
+    // The archive entry of a file, found as get_file_in_namespace finds it;
+    // for a DAT always absent, never an error.
     dat::Expected<std::optional<ZraEntry>> get_zra_entry(std::optional<std::string_view> namespace_label,
                                                          std::uint32_t file_id) const;
 
 private:
-    using Reader = std::variant<dat::DatDatabase /* ARCHIVE-MERGE: , dat::ZraReader */>;
+    using Reader = std::variant<dat::DatDatabase, dat::ZraReader>;
     explicit Provider(Reader reader) : reader_(std::move(reader)) {}
 
     static std::expected<Provider, Failure> open_dat(const std::filesystem::path& path);
@@ -56,9 +53,5 @@ private:
 
     Reader reader_;
 };
-
-// The report of a command that reached the archive side, which this build
-// does not have yet.
-Failure archives_not_supported();
 
 }  // namespace app

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "cli_fixture.hpp"
+#include "support/archive_builder.hpp"
 #include "support/records.hpp"
 
 namespace {
@@ -97,7 +98,10 @@ TEST_F(ProviderTest, ChoosesByExtensionThenBySibling) {
     copy("nested/dir.dat");
     copy("name.dat");
     copy("trailing.dat");
-    const std::string not_supported = "ZRA archives are not supported by this build yet\n";
+    const auto missing = [](const std::string& name) {
+        return "Error: Failed to open file at " + name + ": No such file or directory (os error 2)\n\n"
+               "Caused by:\n    No such file or directory (os error 2)\n";
+    };
     struct Case {
         std::string target;
         std::string expected;
@@ -115,8 +119,8 @@ TEST_F(ProviderTest, ChoosesByExtensionThenBySibling) {
         {"tab\there", "Error: Could not open provider for \"tab\\there\". Expected .zra or .dat\n"},
         {"missing.DAT", "Error: Failed to open file at missing.DAT: No such file or directory (os error 2)\n\n"
                         "Caused by:\n    No such file or directory (os error 2)\n"},
-        {"missing.zra", "Error: Could not open \"missing.zra\": " + not_supported},
-        {"missing.ZrA", "Error: Could not open \"missing.ZrA\": " + not_supported},
+        {"missing.zra", missing("missing.zra")},
+        {"missing.ZrA", missing("missing.ZrA")},
     };
     for (const auto& c : cases) EXPECT_EQ(first_line_or_error(c.target), c.expected) << c.target;
 }
@@ -124,9 +128,15 @@ TEST_F(ProviderTest, ChoosesByExtensionThenBySibling) {
 TEST_F(ProviderTest, TheZraSiblingIsTriedFirstAndDecidesEvenWhenItFails) {
     copy("both.dat");
     support::write_bytes(path("both.zra"), dat::Bytes{});
-    EXPECT_EQ(first_line_or_error("both"), "Error: Could not open \"both.zra\": ZRA archives are not supported by this build yet\n");
+    EXPECT_EQ(first_line_or_error("both"),
+              "Error: IO error: failed to fill whole buffer\n\nCaused by:\n    failed to fill whole buffer\n");
     // A .zra path never falls back to its .dat sibling.
-    EXPECT_EQ(first_line_or_error("one.zra"), "Error: Could not open \"one.zra\": ZRA archives are not supported by this build yet\n");
+    EXPECT_EQ(first_line_or_error("one.zra"), "Error: Failed to open file at one.zra: No such file or directory (os "
+                                              "error 2)\n\nCaused by:\n    No such file or directory (os error 2)\n");
+    // With a well-formed archive beside it, the archive is opened.
+    support::write_bytes(path("both.zra"), support::ArchiveBuilder().add("eor/portal", 1, dat::Bytes{}).build().bytes);
+    EXPECT_EQ(first_line_or_error("both"), "Loaded ZRA provider with 1 files.\n");
+    EXPECT_EQ(first_line_or_error("both.dat"), loaded_line());
     // The first existing sibling decides although it cannot be opened.
     std::filesystem::create_directories(path("dir_sibling.dat"));
     EXPECT_EQ(first_line_or_error("dir_sibling"),

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <fmt/format.h>
 
 #include "commands/command_helpers.hpp"
@@ -81,13 +83,20 @@ CommandResult extract_by_kind(std::uint32_t id, const dat::Bytes& bytes, const s
     }
 }
 
-Path export_name(const Provider& provider, std::uint32_t id) {
-    switch (provider.kind()) {
-        case ProviderKind::Dat: break;
-        case ProviderKind::Zra:
-            // ARCHIVE-MERGE: look the entry up again as the fetch did; when
-            // found, "{label with / : \ replaced by _}_{:08X}.bin".
-            break;
+// An archive entry is named after its namespace: "eor/portal" gives
+// "eor_portal_{id}.bin". When the entry cannot be looked up again or its
+// namespace bytes are no valid label, the name is the id alone, as for a DAT.
+Path export_name(const Provider& provider, const std::optional<std::string>& namespace_label, std::uint32_t id) {
+    if (provider.kind() == ProviderKind::Zra) {
+        auto found = provider.get_zra_entry(namespace_label, id);
+        if (found && *found) {
+            if (auto ns = (*found)->namespace_id()) {
+                std::string label(ns->as_str());
+                std::replace_if(label.begin(), label.end(), [](char c) { return c == '/' || c == ':' || c == '\\'; },
+                                '_');
+                return fmt::format("{}_{:08X}.bin", label, id);
+            }
+        }
     }
     return id_file_name(id, "bin");
 }
@@ -101,7 +110,7 @@ CommandResult run_export(const ExportArgs& args) {
     if (!id) return std::unexpected(id.error());
     auto bytes = provider->get_file_in_namespace(args.namespace_label, *id);
     if (!bytes) return std::unexpected(Failure(bytes.error()));
-    const Path path = args.output ? *args.output : export_name(*provider, *id);
+    const Path path = args.output ? *args.output : export_name(*provider, args.namespace_label, *id);
     if (auto written = write_output(path, *bytes); !written) return written;
     standard_output().print("Exported {:08X} to {}\n", *id, quoted(path));
     return {};

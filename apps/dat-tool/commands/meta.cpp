@@ -1,7 +1,10 @@
+#include <map>
+
 #include "commands/commands.hpp"
 #include "dat/file_type.hpp"
 #include "output.hpp"
 #include "provider.hpp"
+#include "zra_labels.hpp"
 
 namespace app {
 namespace {
@@ -26,6 +29,46 @@ CommandResult print_dat_meta(const dat::DatDatabase& database) {
     return {};
 }
 
+// Counts entries per namespace from the index records themselves, not from
+// the namespace block.
+CommandResult print_zra_meta(const dat::ZraReader& reader) {
+    const auto& header = reader.header();
+    auto& out = standard_output();
+    out.print("Version:     {}\n", header.version);
+    out.print("Index Offs:  0x{:08X}\n", header.index_offset);
+    out.print("Meta Size:   {}\n", header.metadata_size);
+
+    std::map<std::string, std::uint64_t, std::less<>> counts;  // ascending bytewise
+    EntryNamespaceLabel labels;
+    std::string run_label;  // a copy: the label view changes with the next namespace
+    std::uint64_t run_length = 0;
+    const auto close_run = [&] {
+        if (run_length == 0) return;
+        auto it = counts.find(run_label);
+        if (it == counts.end()) it = counts.emplace(std::string(run_label), 0).first;
+        it->second += run_length;
+        run_length = 0;
+    };
+    dat::ZraIndexWalker walker(reader);
+    for (;;) {
+        auto entry = walker.next();
+        if (!entry) return std::unexpected(Failure(entry.error()));
+        if (!*entry) break;
+        auto label = labels.of(**entry);
+        if (!label) return std::unexpected(Failure(label.error()));
+        if (*label != run_label) {
+            close_run();
+            run_label.assign(*label);
+        }
+        ++run_length;
+    }
+    close_run();
+
+    out.print("Namespaces:  {}\n", counts.size());
+    for (const auto& [label, count] : counts) out.print("  {} -> {} entries\n", label, count);
+    return {};
+}
+
 }  // namespace
 
 CommandResult run_meta(const MetaArgs& args) {
@@ -38,10 +81,7 @@ CommandResult run_meta(const MetaArgs& args) {
     out.print("File Count:  {}\n", provider->file_count());
     switch (provider->kind()) {
         case ProviderKind::Dat: return print_dat_meta(*provider->dat());
-        case ProviderKind::Zra:
-            // ARCHIVE-MERGE: version, index offset, metadata size, then the
-            // per-namespace counts from read_entry_at over the whole index.
-            return std::unexpected(archives_not_supported());
+        case ProviderKind::Zra: return print_zra_meta(*provider->zra());
     }
     return {};
 }
