@@ -66,4 +66,17 @@ TEST(SampleArchive, HoldsThePortalSampleFilesWithTheirTypes) {
     }
 }
 
+TEST(SampleArchive, WeenieCommandsReadTheArchiveLikeTheDat) {
+    const auto archive = (kSamples / support::kSampleArchiveName).string();
+    const auto dat = (kSamples / "portal.dat").string();
+    auto from_dat = support::run_tool({"weenie-find", dat, "500"}).out;
+    ASSERT_NE(from_dat.find("Hit in table 0E000003\n"), std::string::npos);
+    for (std::size_t at; (at = from_dat.find("Hit in table 0E")) != std::string::npos;) {
+        from_dat.replace(at, 13, "Hit in table eor/portal:");
+    }
+    EXPECT_EQ(support::run_tool({"weenie-find", archive, "500"}).out, from_dat);
+    EXPECT_EQ(support::run_tool({"weenie", archive, "0x0E000101"}).out,
+              support::run_tool({"weenie", dat, "0x0E000101"}).out);
+}
+
 }  // namespace

@@ -50,6 +50,12 @@ std::set<std::string> lines_of(const std::string& text) {
 
 Bytes bytes_of(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
+support::RunOptions in_directory(const std::filesystem::path& cwd) {
+    support::RunOptions options;
+    options.cwd = cwd;
+    return options;
+}
+
 struct PackDir {
     support::TempDir dir;
     std::filesystem::path in = dir / "in";
@@ -58,7 +64,7 @@ struct PackDir {
     support::RunResult pack(const std::string& output, bool compress = false) const {
         std::vector<std::string> args = {"zra-pack", "in", output};
         if (compress) args.push_back("-c");
-        return support::run_tool(args, {.cwd = dir.path()});
+        return support::run_tool(args, in_directory(dir.path()));
     }
 };
 
@@ -251,7 +257,7 @@ TEST(ZraPack, UnreadableInputAndUnwritableOutputAreReported) {
     PackDir d;
     d.file("1.1", "x");
     support::write_text(d.dir / "plain", "not a directory");
-    auto run = support::run_tool({"zra-pack", "plain", "out.zra"}, {.cwd = d.dir.path()});
+    auto run = support::run_tool({"zra-pack", "plain", "out.zra"}, in_directory(d.dir.path()));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Error: Failed to read input directory\n\nCaused by:\n    Not a directory (os error 20)\n");
 

@@ -32,7 +32,6 @@ std::vector<TableCandidate> dat_table_candidates(const dat::DatDatabase& databas
 // Records that cannot be read or whose namespace is not a valid label are
 // left out without a word. `Archive` is the archive reader (header(),
 // read_entry_at(i), and entries with type_id, file_id, namespace_id()).
-// ARCHIVE-MERGE: called as archive_table_candidates(*provider.zra()).
 template <class Archive>
 std::vector<TableCandidate> archive_table_candidates(const Archive& archive) {
     std::vector<TableCandidate> candidates;

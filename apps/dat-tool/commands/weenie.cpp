@@ -39,9 +39,7 @@ std::optional<dat::Weenie> fetch_weenie(const Provider& provider, const std::opt
 std::expected<std::vector<TableCandidate>, Failure> table_candidates(const Provider& provider) {
     switch (provider.kind()) {
         case ProviderKind::Dat: return dat_table_candidates(*provider.dat());
-        case ProviderKind::Zra:
-            // ARCHIVE-MERGE: return archive_table_candidates(*provider.zra());
-            return std::unexpected(archives_not_supported());
+        case ProviderKind::Zra: return archive_table_candidates(*provider.zra());
     }
     return {};
 }
