@@ -34,8 +34,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // One run of the tool: its arguments ("{path}" and "{out}" are filled in)
-// and the files it reads beyond the directory; none named: it reads only
-// the directory, or files it finds by scanning it.
+// and the files it reads beyond the directory. Damage confined to one
+// file's entry or chain runs list (which shows every entry) and the
+// commands that read that file.
 struct Command {
     std::vector<std::string> args;
     std::vector<std::uint32_t> reads;
@@ -52,7 +53,7 @@ const std::vector<Command> kPortalCommands = {
     {{"extract", "{path}", "0x06000001", "-o", "{out}"}, {0x06000001}},  // JPEG texture
     {{"extract", "{path}", "0x0A000001", "-o", "{out}"}, {0x0A000001}},  // sound
     {{"weenie", "{path}", "0x0E000101"}, {0x0E000101}},
-    {{"weenie-find", "{path}", "500"}, {}},
+    {{"weenie-find", "{path}", "500"}, {0x0E000003, 0x0E000004}},  // the weenie tables
 };
 
 const std::vector<Command> kCellCommands = {
@@ -70,10 +71,10 @@ const std::vector<Command> kBuiltCommands = {
     {{"list", "{path}"}, {}},
     {{"info", "{path}", "0x01000005"}, {}},
     {{"export", "{path}", "0x01000001", "-o", "{out}"}, {0x01000001}},  // LRS-compressed
-    {{"export", "{path}", "0x01000009", "-o", "{out}"}, {0x01000009}},  // several blocks
+    {{"export", "{path}", "0x01000007", "-o", "{out}"}, {0x01000007}},  // several blocks
     {{"extract", "{path}", "0x01000006", "-o", "{out}"}, {0x01000006}},
     {{"weenie", "{path}", "0x0E000101"}, {0x0E000101}},
-    {{"weenie-find", "{path}", "7"}, {}},
+    {{"weenie-find", "{path}", "7"}, {0x0E000101}},
 };
 
 using Damager = std::function<std::vector<damage::DamagedInput>(const dat::Bytes&)>;
@@ -96,13 +97,13 @@ std::function<dat::Bytes()> sample(const std::string& file_name) {
 // files of several blocks, in the given block layout.
 std::function<dat::Bytes()> built_tree(support::BlockLayout layout) {
     return [layout] {
-        support::DatBuilder builder(256, 1);
+        support::DatBuilder builder(1024, 1);
         builder.set_node_capacity(2).set_layout(layout);
-        for (std::uint32_t i = 1; i <= 9; ++i) {
+        for (std::uint32_t i = 1; i <= 7; ++i) {
             support::FileOptions options;
             options.lrs = i % 4 == 1;
             auto data = i % 4 == 1 ? support::compress_lrs(support::repetitive_bytes(700 * i, i))
-                                   : support::pattern_bytes(150 * i, static_cast<std::uint16_t>(i));
+                                   : support::pattern_bytes(i == 7 ? 2500 : 150 * i, static_cast<std::uint16_t>(i));
             builder.add_file(0x01000000 + i, std::move(data), options);
         }
         builder.add_file(0x0E000101, support::weenie_bytes(support::WeenieRecord::named(7, 1, "Felt Hat", 0x06000001)));
@@ -114,7 +115,6 @@ std::vector<Subject> subjects() {
     return {
         {"portal.dat", sample("portal.dat"), damage::dat_damage, kPortalCommands},
         {"cell.dat", sample("cell.dat"), damage::dat_damage, kCellCommands},
-        {"tree.dat", built_tree(support::BlockLayout::Contiguous), damage::dat_damage, kBuiltCommands},
         {"scattered.dat", built_tree(support::BlockLayout::Scattered), damage::dat_damage, kBuiltCommands},
     };
 }
@@ -152,8 +152,6 @@ std::string fault_of(const support::RunResult& result) {
 class DamagedInputTest : public ::testing::TestWithParam<Subject> {
 protected:
     support::TempDir work;
-    int runs_ = 0;
-    void TearDown() override { std::fprintf(stderr, "DEBUG runs %d\n", runs_); }
 
     // Runs the commands on `bytes` (those that can see damage to `file`
     // only, when set); returns false (after reporting) when one of them
@@ -163,10 +161,9 @@ protected:
         const fs::path input = work / ("input" + fs::path(GetParam().name).extension().string());
         support::write_bytes(input, bytes);
         for (const auto& command : commands) {
-            if (file && !command.reads.empty() && std::ranges::find(command.reads, *file) == command.reads.end()) {
+            if (file && command.args.front() != "list" && std::ranges::find(command.reads, *file) == command.reads.end()) {
                 continue;
             }
-            ++runs_;
             const auto result = support::run_tool(fill_in(command, input, work / "out.bin"), child_options(work.path()));
             if (const std::string fault = fault_of(result); !fault.empty()) {
                 const fs::path kept = keep_reproducer(label, input);
@@ -205,7 +202,7 @@ TEST_P(DamagedInputTest, SystematicDamageEndsInAResultOrAnError) {
 // Random damage to about 1% of the bytes after the unread prefix, from
 // fixed seeds; each input runs meta and two other commands in turn.
 TEST_P(DamagedInputTest, SeededRandomDamageEndsInAResultOrAnError) {
-    constexpr int kRounds = 30;
+    constexpr int kRounds = 25;
     const Subject& subject = GetParam();
     const dat::Bytes original = subject.bytes();
     const std::size_t first_byte = subject.name.ends_with(".dat") ? 0x140 : 0;
