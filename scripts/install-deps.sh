@@ -8,6 +8,7 @@ packages=(
   libzstd-dev zstd libfmt-dev libcli11-dev
   googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev
   unicode-data libjpeg-turbo-progs python3
+  clang-16 libclang-rt-16-dev
 )
 
 missing=()

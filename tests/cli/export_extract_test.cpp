@@ -1,6 +1,9 @@
 #include <fmt/format.h>
 
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdlib>
 #include <filesystem>
@@ -101,6 +104,57 @@ TEST_F(ExportExtractTest, FailuresAreReportedAndWriteNothing) {
     for (const auto& [args, expected] : cases) expect_run(args, expected);
     EXPECT_FALSE(std::filesystem::exists(path("out")));
     EXPECT_FALSE(std::filesystem::exists(path("0600001B.bin")));
+}
+
+// A path that cannot be opened for writing: a directory without write
+// permission, or for root (who ignores permissions) a read-only sysfs file;
+// empty when this machine offers neither.
+std::filesystem::path unwritable_path(const std::filesystem::path& dir) {
+    if (::geteuid() != 0) {
+        std::filesystem::create_directories(dir / "locked");
+        std::filesystem::permissions(dir / "locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        return dir / "locked" / "x.bin";
+    }
+    const std::filesystem::path notes = "/sys/kernel/notes";
+    const int fd = ::open(notes.c_str(), O_WRONLY);
+    if (fd >= 0) ::close(fd);
+    return fd < 0 && errno == EACCES ? notes : std::filesystem::path{};
+}
+
+TEST_F(ExportExtractTest, FailedWritesAreErrors) {
+    const std::string full = "Error: No space left on device (os error 28)\n";
+    support::write_text(path("a_file"), "in the way");
+    const std::vector<std::pair<std::vector<std::string>, Expected>> cases = {
+        {{"export", "portal.dat", "0x0600001A", "-o", "/dev/full"}, {1, "", full}},
+        {{"extract", "portal.dat", "0x0600001A", "-o", "/dev/full"}, {1, "", full}},
+        {{"extract", "portal.dat", "0x0A000001", "-o", "/dev/full"}, {1, "", full}},
+        {{"extract", "portal.dat", "0x01000001", "-o", "/dev/full"},
+         {1, "Model 01000001 (GraphicsObject) exported as .bin (client custom format)\n", full}},
+        {{"export", "portal.dat", "0x0600001A", "-o", "a_file/x.bin"}, {1, "", "Error: Not a directory (os error 20)\n"}},
+        {{"extract", "portal.dat", "0x0A000001", "-o", "a_file/x.wav"}, {1, "", "Error: Not a directory (os error 20)\n"}},
+    };
+    for (const auto& [args, expected] : cases) expect_run(args, expected);
+
+    // The file is written, then the announcement cannot be.
+    const std::string stdout_full =
+        "Error: could not write to standard output\n\nCaused by:\n    No space left on device (os error 28)\n";
+    for (const auto& args : std::vector<std::vector<std::string>>{{"export", "portal.dat", "0x0600001A", "-o", "e.bin"},
+                                               {"extract", "portal.dat", "0x0600001A", "-o", "e.jpg"},
+                                               {"extract", "portal.dat", "0x01000001", "-o", "m.bin"}}) {
+        support::RunOptions to_full;
+        to_full.cwd = dir.path();
+        to_full.stdout_file = "/dev/full";
+        const auto r = support::run_tool(args, to_full);
+        EXPECT_EQ(r.status, 1) << args[1];
+        EXPECT_EQ(r.err, stdout_full) << args[1];
+    }
+
+    const auto unwritable = unwritable_path(dir.path());
+    if (unwritable.empty()) GTEST_SKIP() << "no unwritable path on this machine";
+    for (const auto* command : {"export", "extract"}) {
+        expect_run({command, "portal.dat", "0x0A000001", "-o", unwritable.string()},
+                   {1, "", "Error: Permission denied (os error 13)\n"});
+    }
 }
 
 TEST_F(ExportExtractTest, ABrokenChainIsAnIoError) {

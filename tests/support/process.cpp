@@ -6,11 +6,34 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <stdexcept>
+#include <string_view>
+
+extern char** environ;
 
 namespace support {
+namespace {
+
+std::string_view variable_name(std::string_view entry) { return entry.substr(0, entry.find('=')); }
+
+// The parent's environment with `overrides` ("NAME=value") added or replacing.
+std::vector<std::string> child_environment(const std::vector<std::string>& overrides) {
+    std::vector<std::string> result;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string_view entry = *e;
+        const bool replaced = std::any_of(overrides.begin(), overrides.end(), [&](const std::string& o) {
+            return variable_name(o) == variable_name(entry);
+        });
+        if (!replaced) result.emplace_back(entry);
+    }
+    result.insert(result.end(), overrides.begin(), overrides.end());
+    return result;
+}
+
+}  // namespace
 
 std::filesystem::path tool_binary() { return DAT_TOOL_BINARY; }
 
@@ -26,6 +49,11 @@ RunResult run_program(const std::filesystem::path& program, const std::vector<st
     std::vector<char*> argv;
     for (auto& a : argv_storage) argv.push_back(a.data());
     argv.push_back(nullptr);
+    // Built before fork: the child of a threaded parent must not allocate.
+    std::vector<std::string> env_storage = child_environment(options.env);
+    std::vector<char*> envp;
+    for (auto& e : env_storage) envp.push_back(e.data());
+    envp.push_back(nullptr);
 
     const pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
@@ -41,7 +69,7 @@ RunResult run_program(const std::filesystem::path& program, const std::vector<st
         }
         dup2(err_pipe[1], STDERR_FILENO);
         signal(SIGPIPE, SIG_DFL);
-        execv(argv[0], argv.data());
+        execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     close(out_pipe[1]);

@@ -19,6 +19,9 @@ struct RunOptions {
     std::string stdin_text;
     std::string stdout_file;     // when set, stdout goes to this file instead
     int timeout_seconds = 60;
+    // Extra environment variables for the child, "NAME=value", added to
+    // (or replacing those of) the parent's environment.
+    std::vector<std::string> env;
 };
 
 RunResult run_program(const std::filesystem::path& program, const std::vector<std::string>& args,
