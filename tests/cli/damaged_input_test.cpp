@@ -54,6 +54,7 @@ const std::vector<Command> kPortalCommands = {
     {{"extract", "{path}", "0x0A000001", "-o", "{out}"}, {0x0A000001}},  // sound
     {{"weenie", "{path}", "0x0E000101"}, {0x0E000101}},
     {{"weenie-find", "{path}", "500"}, {0x0E000003, 0x0E000004}},  // the weenie tables
+    {{"spell-export", "{path}", "-o", "{out}"}, {0x0E00000E}},
 };
 
 const std::vector<Command> kCellCommands = {
@@ -115,6 +116,7 @@ std::vector<Subject> subjects() {
     return {
         {"portal.dat", sample("portal.dat"), damage::dat_damage, kPortalCommands},
         {"cell.dat", sample("cell.dat"), damage::dat_damage, kCellCommands},
+        {"portal.zra", sample("portal.zra"), damage::edge_damage, kPortalCommands},
         {"scattered.dat", built_tree(support::BlockLayout::Scattered), damage::dat_damage, kBuiltCommands},
     };
 }
