@@ -5,21 +5,15 @@
 #include <variant>
 
 #include "cli.hpp"
+#include "common/overloaded.hpp"
 #include "commands/commands.hpp"
 #include "output.hpp"
 #include "report.hpp"
 
 namespace {
 
-template <class... Ts>
-struct overloaded : Ts... {
-    using Ts::operator()...;
-};
-template <class... Ts>
-overloaded(Ts...) -> overloaded<Ts...>;
-
 app::CommandResult run(const app::Commands& command) {
-    return std::visit(overloaded{
+    return std::visit(common::overloaded{
                           [](const app::MetaArgs& a) { return app::run_meta(a); },
                           [](const app::ListArgs& a) { return app::run_list(a); },
                           [](const app::InfoArgs& a) { return app::run_info(a); },

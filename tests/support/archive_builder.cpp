@@ -57,16 +57,16 @@ BuiltArchive ArchiveBuilder::build() const {
     out.resize(ZraHeader::kSize);
 
     std::vector<ZraEntry> index;
-    for (const auto& spec : entries_) {
+    for (const auto& planned : entries_) {
         ZraEntry entry;
-        entry.namespace_bytes = raw_namespace(spec.ns);
-        entry.file_id = spec.file_id;
-        entry.type_id = spec.type_id;
+        entry.namespace_bytes = raw_namespace(planned.ns);
+        entry.file_id = planned.file_id;
+        entry.type_id = planned.type_id;
         entry.offset = out.size();
-        entry.size = spec.size.value_or(static_cast<std::uint32_t>(spec.stored.size()));
-        entry.comp_size = static_cast<std::uint32_t>(spec.stored.size());
-        entry.flags = spec.flags;
-        out.insert(out.end(), spec.stored.begin(), spec.stored.end());
+        entry.size = planned.size.value_or(static_cast<std::uint32_t>(planned.stored.size()));
+        entry.comp_size = static_cast<std::uint32_t>(planned.stored.size());
+        entry.flags = planned.flags;
+        out.insert(out.end(), planned.stored.begin(), planned.stored.end());
         index.push_back(entry);
     }
     std::stable_sort(index.begin(), index.end(), [](const ZraEntry& a, const ZraEntry& b) {

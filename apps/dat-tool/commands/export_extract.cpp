@@ -101,29 +101,39 @@ Path export_name(const Provider& provider, const std::optional<std::string>& nam
     return id_file_name(id, "bin");
 }
 
+struct FetchedRecord {
+    Provider provider;
+    std::uint32_t id;
+    dat::Bytes bytes;
+};
+
+// Opens the container, then reads the id typed by the user and fetches it.
+std::expected<FetchedRecord, Failure> fetch_record(const Path& container, const std::optional<std::string>& ns,
+                                                   std::string_view id_text) {
+    auto provider = Provider::open(container);
+    if (!provider) return std::unexpected(provider.error());
+    auto id = id_argument(id_text);
+    if (!id) return std::unexpected(id.error());
+    auto bytes = provider->get_file_in_namespace(ns, *id);
+    if (!bytes) return std::unexpected(Failure(bytes.error()));
+    return FetchedRecord{std::move(*provider), *id, std::move(*bytes)};
+}
+
 }  // namespace
 
 CommandResult run_export(const ExportArgs& args) {
-    auto provider = Provider::open(args.path);
-    if (!provider) return std::unexpected(provider.error());
-    auto id = id_argument(args.id);
-    if (!id) return std::unexpected(id.error());
-    auto bytes = provider->get_file_in_namespace(args.namespace_label, *id);
-    if (!bytes) return std::unexpected(Failure(bytes.error()));
-    const Path path = args.output ? *args.output : export_name(*provider, args.namespace_label, *id);
-    if (auto written = write_output(path, *bytes); !written) return written;
-    standard_output().print("Exported {:08X} to {}\n", *id, quoted(path));
+    auto record = fetch_record(args.path, args.namespace_label, args.id);
+    if (!record) return std::unexpected(record.error());
+    const Path path = args.output ? *args.output : export_name(record->provider, args.namespace_label, record->id);
+    if (auto written = write_output(path, record->bytes); !written) return written;
+    standard_output().print("Exported {:08X} to {}\n", record->id, quoted(path));
     return {};
 }
 
 CommandResult run_extract(const ExtractArgs& args) {
-    auto provider = Provider::open(args.path);
-    if (!provider) return std::unexpected(provider.error());
-    auto id = id_argument(args.id);
-    if (!id) return std::unexpected(id.error());
-    auto bytes = provider->get_file_in_namespace(args.namespace_label, *id);
-    if (!bytes) return std::unexpected(Failure(bytes.error()));
-    return extract_by_kind(*id, *bytes, args.output);
+    auto record = fetch_record(args.path, args.namespace_label, args.id);
+    if (!record) return std::unexpected(record.error());
+    return extract_by_kind(record->id, record->bytes, args.output);
 }
 
 }  // namespace app

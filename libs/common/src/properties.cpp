@@ -1,5 +1,7 @@
 #include "common/properties.hpp"
 
+#include "common/overloaded.hpp"
+
 #include <type_traits>
 #include <utility>
 
@@ -31,13 +33,6 @@ void store_id(std::map<Key, std::uint32_t>& map, Key key, std::uint32_t id) {
         map.insert_or_assign(key, id);
     }
 }
-
-template <class... Ts>
-struct overloaded : Ts... {
-    using Ts::operator()...;
-};
-template <class... Ts>
-overloaded(Ts...) -> overloaded<Ts...>;  // clang 16 lacks deduction for aggregates
 
 // The typed update when the number is a valid key of the kind, else the
 // unknown one.

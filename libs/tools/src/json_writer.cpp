@@ -4,17 +4,11 @@
 #include <cmath>
 #include <optional>
 
+#include "common/overloaded.hpp"
 #include "common/utf8.hpp"
 
 namespace tools::json {
 namespace {
-
-template <class... Ts>
-struct overloaded : Ts... {
-    using Ts::operator()...;
-};
-template <class... Ts>
-overloaded(Ts...) -> overloaded<Ts...>;
 
 void append_unsigned(std::string& out, std::uint64_t number) {
     char buffer[20];
@@ -81,7 +75,7 @@ std::expected<std::string, WriteError> PrettyWriter::finish() && {
 }
 
 void PrettyWriter::write(const Value& value) {
-    std::visit(overloaded{
+    std::visit(common::overloaded{
                    [&](const Null&) { out_ += "null"; },
                    [&](std::uint64_t number) { append_unsigned(out_, number); },
                    [&](double number) { append_number(out_, number); },
