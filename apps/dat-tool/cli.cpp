@@ -143,6 +143,9 @@ CLI::Option* add_list(CLI::App* sub, const char* name, std::vector<std::string>&
         ->check(std::move(check));
 }
 
+// A lone "-" is a value (a path or an id), not an option.
+bool looks_like_option(std::string_view arg) { return arg.size() > 1 && arg.starts_with('-'); }
+
 enum class Sub { Meta, List, Info, Export, SpellExport, Extract, Weenie, WeenieFind, Landblock, ZraPack, Help, Count };
 
 struct Declaration {
@@ -249,6 +252,9 @@ struct Declaration {
         if (first.starts_with('-')) return std::nullopt;
         if (first == "help") {
             if (argc == 2) return ParseExit{0, app.help(), ""};
+            if (std::string_view(argv[2]) == "-h" || std::string_view(argv[2]) == "--help") {
+                return ParseExit{0, help_of(find_sub("help")), ""};
+            }
             if (argc > 3) return usage_error(std::string("unexpected argument '") + argv[3] + "'", find_sub("help"));
             if (const auto* sub = find_sub(argv[2]); sub != nullptr && sub->get_name() != "help") {
                 return ParseExit{0, help_of(sub), ""};
@@ -258,6 +264,49 @@ struct Declaration {
         }
         if (find_sub(first) == nullptr) return usage_error("unrecognized subcommand '" + std::string(first) + "'", &app);
         return std::nullopt;
+    }
+
+    // CLI11 answers -h and -V wherever they stand and looks at unknown
+    // options and surplus values only afterwards. Reading left to right
+    // instead, the first argument that decides the outcome does: help before
+    // an unknown option shows help, an unknown option or a surplus value
+    // before help is a usage error, and -h before the subcommand name asks for
+    // the program's own help.
+    std::optional<ParseExit> scan_in_order(const std::vector<std::string>& args) const {
+        const CLI::App* level = &app;
+        std::size_t positionals = 0;
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            const std::string& arg = args[i];
+            if (arg == "--") return std::nullopt;
+            if (arg == "-h" || arg == "--help") return ParseExit{0, help_of(level), ""};
+            if (level == &app) {
+                if (arg == "-V" || arg == "--version") return ParseExit{0, std::string(kVersion) + "\n", ""};
+                if (arg.starts_with("--version=")) {
+                    return usage_error("unexpected value '" + arg.substr(10) + "' for '--version' found", &app);
+                }
+                if (looks_like_option(arg)) return usage_error("unexpected argument '" + arg + "' found", &app);
+                level = find_sub(arg);
+                if (level == nullptr) return std::nullopt;
+                continue;
+            }
+            if (!looks_like_option(arg)) {
+                if (++positionals > positional_count(level)) {
+                    return usage_error("unexpected argument '" + arg + "' found", level);
+                }
+                continue;
+            }
+            const bool is_long = arg.starts_with("--");
+            const CLI::Option* option = level->get_option_no_throw(is_long ? arg.substr(0, arg.find('=')) : arg.substr(0, 2));
+            if (option == nullptr) return usage_error("unexpected argument '" + arg + "' found", level);
+            const bool value_attached = is_long ? arg.find('=') != std::string::npos : arg.size() > 2;
+            if (option->get_expected_min() > 0 && !value_attached) ++i;  // its value, whatever it looks like
+        }
+        return std::nullopt;
+    }
+
+    static std::size_t positional_count(const CLI::App* sub) {
+        const auto positionals = sub->get_options([](const CLI::Option* o) { return o->get_positional(); });
+        return positionals.size();
     }
 
     std::string help_of(const CLI::App* sub) const { return sub == &app ? app.help() : sub->help(kProgram); }
@@ -325,16 +374,26 @@ Commands build_command(Sub which, const RawArgs& r) {
     return MetaArgs{r.path};
 }
 
-// CLI11 reads "--namespace=" as an option without its value; an empty value
-// written that way is still a value, so it is passed on as a separate
-// empty argument. CLI11 takes the arguments in reverse order.
-std::vector<std::string> split_empty_equals(int argc, const char* const* argv) {
+// The arguments rewritten into forms CLI11 reads as intended, up to a "--"
+// (after it everything is a positional value, kept as given):
+// - "--namespace=" is an option with an empty value, not one missing it;
+// - "-o=out.bin" is "-o" with the value "out.bin".
+std::vector<std::string> normalized_arguments(int argc, const char* const* argv) {
     std::vector<std::string> args;
-    for (int i = argc - 1; i >= 1; --i) {
+    bool positional_only = false;
+    for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
+        if (positional_only) {
+            args.emplace_back(arg);
+            continue;
+        }
+        positional_only = arg == "--";
         if (arg.starts_with("--") && arg.size() > 3 && arg.find('=') == arg.size() - 1) {
-            args.emplace_back();
             args.emplace_back(arg.substr(0, arg.size() - 1));
+            args.emplace_back();
+        } else if (arg.size() > 2 && arg[0] == '-' && arg[1] != '-' && arg[2] == '=') {
+            args.emplace_back(arg.substr(0, 2));
+            args.emplace_back(arg.substr(3));
         } else {
             args.emplace_back(arg);
         }
@@ -349,8 +408,11 @@ std::expected<Cli, ParseExit> parse_command_line(int argc, const char* const* ar
     if (argc <= 1) return std::unexpected(ParseExit{2, "", decl.app.help()});
     if (auto early = decl.help_or_unknown(argc, argv)) return std::unexpected(*early);
 
+    auto args = normalized_arguments(argc, argv);
+    if (auto decided = decl.scan_in_order(args)) return std::unexpected(*decided);
+    std::reverse(args.begin(), args.end());  // CLI11 takes them last first
     try {
-        decl.app.parse(split_empty_equals(argc, argv));
+        decl.app.parse(std::move(args));
     } catch (const CLI::CallForHelp&) {
         const auto which = decl.chosen();
         const CLI::App* context = which ? decl.subs[static_cast<std::size_t>(*which)] : &decl.app;

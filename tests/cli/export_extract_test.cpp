@@ -73,6 +73,22 @@ TEST_F(ExportExtractTest, ExportWritesTheUncompressedBytes) {
     expect_run({"export", "portal.dat", "16777217", "-o", "out \"q\".dat"},
                {0, "Exported 01000001 to \"out \\\"q\\\".dat\"\n", ""});
     EXPECT_EQ(written("out \"q\".dat"), file(0x01000001));
+    // The other spellings of the output option; after "--" all is a value.
+    for (const auto& [args, name] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"-o=eq.bin", "portal.dat", "0x0600001A"}, "eq.bin"},
+             {{"--output=long.bin", "portal.dat", "0x0600001A"}, "long.bin"},
+             {{"-ojoined.bin", "portal.dat", "0x0600001A"}, "joined.bin"},
+             {{"-o", "dash.bin", "--", "portal.dat", "-1"}, ""},
+         }) {
+        std::vector<std::string> command{"export"};
+        command.insert(command.end(), args.begin(), args.end());
+        if (name.empty()) {
+            expect_run(command, {1, "", "Error: invalid digit found in string\n"});
+            continue;
+        }
+        expect_run(command, {0, "Exported 0600001A to \"" + name + "\"\n", ""});
+        EXPECT_EQ(written(name), file(0x0600001A));
+    }
 }
 
 TEST_F(ExportExtractTest, FailuresAreReportedAndWriteNothing) {

@@ -132,7 +132,7 @@ TEST_F(LandblockCommandTest, DecodeFailuresAreErrors) {
                 "Error: Binary read error: failed to fill whole buffer\nWhile parsing field 'height' in CellLandblock\n"
                 "\nCaused by:\n    failed to fill whole buffer\n    While parsing field 'height' in CellLandblock\n"});
     expect_run({"landblock", "cell.dat", "0x4444"}, {1, "", "Error: File ID 00004444 not found in provider\n"});
-    expect_run({"landblock", "cell.dat", "-1"}, {1, "", "Error: invalid digit found in string\n"});
+    expect_run({"landblock", "cell.dat", "-"}, {1, "", "Error: invalid digit found in string\n"});
 }
 
 }  // namespace

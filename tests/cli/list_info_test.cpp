@@ -136,7 +136,7 @@ TEST_F(ListInfoTest, InfoConvertsTheIdOnlyAfterTheContainerOpened) {
         {"FFFFFFFFF", {1, "", "Error: number too large to fit in target type\n"}},
         {"4294967296", {1, "", "Error: number too large to fit in target type\n"}},
         {"12G", {1, "", "Error: invalid digit found in string\n"}},
-        {"-1", {1, "", "Error: invalid digit found in string\n"}},
+        {"-", {1, "", "Error: invalid digit found in string\n"}},
         {"+", {1, "", "Error: invalid digit found in string\n"}},
         {"0x-1", {1, "", "Error: invalid digit found in string\n"}},
     };

@@ -61,6 +61,17 @@ TEST(Usage, SubcommandHelpShowsValueNamesHelpTextsAndAcceptedValues) {
     }
 }
 
+TEST(Usage, HelpAsksForTheLevelItStandsAt) {
+    const auto top = run_tool({"--help"}).out;
+    const auto meta = run_tool({"help", "meta"}).out;
+    EXPECT_EQ(run_tool({"-h", "meta"}).out, top);
+    EXPECT_EQ(run_tool({"meta", "-h", "--bogus"}).out, meta);
+    EXPECT_EQ(run_tool({"meta", "x.dat", "--help"}).out, meta);
+    auto of_help = run_tool({"help", "-h"});
+    EXPECT_EQ(of_help.status, 0);
+    EXPECT_EQ(of_help.out, run_tool({"help", "help"}).out);
+}
+
 TEST(Usage, NoArgumentsPrintsHelpToStandardErrorWithStatus2) {
     auto r = run_tool({});
     EXPECT_EQ(r.status, 2);
@@ -100,6 +111,13 @@ TEST(Usage, ErrorsGiveAMessageAndAUsageLineWithStatus2) {
         {{"weenie", "x", "1", "--namespace", "a\xC3"}, "UTF-8", "Usage: dat-tool weenie"},
         {{"weenie-find", "x", "1", "--namespace", "eor/cell"}, "--namespace", "Usage: dat-tool weenie-find"},
         {{"zra-pack", "in"}, "OUTPUT is required", "Usage: dat-tool zra-pack [OPTIONS] INPUT OUTPUT"},
+        // Read left to right: what comes first decides, help included.
+        {{"--bogus", "-V"}, "'--bogus'", "Usage: dat-tool [OPTIONS]"},
+        {{"--version=1"}, "'1'", "Usage: dat-tool [OPTIONS]"},
+        {{"-x", "meta", "p"}, "'-x'", "Usage: dat-tool [OPTIONS]"},
+        {{"meta", "--bogus", "-h"}, "'--bogus'", "Usage: dat-tool meta"},
+        {{"meta", "p", "q", "--help"}, "'q'", "Usage: dat-tool meta"},
+        {{"info", "x", "-5"}, "'-5'", "Usage: dat-tool info"},
     };
     for (const auto& c : cases) {
         auto r = run_tool(c.args);

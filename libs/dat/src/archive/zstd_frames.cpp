@@ -64,26 +64,36 @@ std::expected<std::optional<Bytes>, std::string> zstd_compress_if_smaller(std::s
     }
     Bytes frame;
     Bytes chunk(ZSTD_CStreamOutSize());
-    std::size_t fed = 0;
-    for (;;) {
-        // The context copies what it needs, so pieces of `data` itself serve
-        // as the 32 KiB input buffer.
-        const std::size_t piece = std::min(kInputPiece, data.size() - fed);
-        const bool last = fed + piece == data.size();
-        ZSTD_inBuffer in{data.data() + fed, piece, 0};
-        const ZSTD_EndDirective mode = last ? ZSTD_e_end : ZSTD_e_continue;
+    // Every piece goes in as a plain write and the frame is ended on empty
+    // input afterwards, as a streaming copy does: the frame then never records
+    // the content size, whatever the length, so the bytes do not depend on
+    // whether the resource fits in one piece.
+    const auto run = [&](ZSTD_inBuffer& in, ZSTD_EndDirective mode) -> std::expected<bool, std::string> {
         for (;;) {
             ZSTD_outBuffer out{chunk.data(), chunk.size(), 0};
             const std::size_t left = ZSTD_compressStream2(cctx.get(), &out, &in, mode);
             if (ZSTD_isError(left)) return std::unexpected(std::string(ZSTD_getErrorName(left)));
             frame.insert(frame.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(out.pos));
             // Only a strictly shorter frame is kept; stop as soon as it cannot be.
-            if (frame.size() >= data.size()) return std::nullopt;
-            if (last ? left == 0 : in.pos == in.size) break;
+            if (frame.size() >= data.size()) return false;
+            if (mode == ZSTD_e_end ? left == 0 : in.pos == in.size) return true;
         }
+    };
+    for (std::size_t fed = 0; fed < data.size();) {
+        // The context copies what it needs, so pieces of `data` itself serve
+        // as the 32 KiB input buffer.
+        const std::size_t piece = std::min(kInputPiece, data.size() - fed);
+        ZSTD_inBuffer in{data.data() + fed, piece, 0};
+        auto fits = run(in, ZSTD_e_continue);
+        if (!fits) return std::unexpected(fits.error());
+        if (!*fits) return std::nullopt;
         fed += piece;
-        if (last) return frame;
     }
+    ZSTD_inBuffer end{nullptr, 0, 0};
+    auto fits = run(end, ZSTD_e_end);
+    if (!fits) return std::unexpected(fits.error());
+    if (!*fits) return std::nullopt;
+    return frame;
 }
 
 std::optional<std::uint64_t> zstd_decoded_bound(std::span<const std::uint8_t> data) {
