@@ -30,7 +30,13 @@ bool can_replace(const std::filesystem::path& target) {
     if (!target.has_filename()) return false;
     struct stat info {};
     if (::lstat(target.c_str(), &info) != 0) return errno == ENOENT;
-    return ::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return ::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(target.c_str(), W_OK) == 0;
+}
+
+bool is_directory_refusal(const dat::IoError& error) {
+    if (error.kind() != dat::IoError::Kind::Os) return false;
+    const int code = error.os_code();
+    return code == EACCES || code == EPERM || code == EROFS;
 }
 
 dat::IoResult<ReplacementFile> ReplacementFile::create(const std::filesystem::path& requested) {

@@ -45,8 +45,14 @@ private:
 };
 
 // Whether `target` can be replaced that way: nothing is there yet, or a
-// regular file (possibly behind symbolic links). Devices, pipes, directories
-// and dangling links are written in place instead.
+// regular file (possibly behind symbolic links) that we may write to. Devices,
+// pipes, directories, dangling links and write-protected files are written in
+// place instead, so the file's own permissions decide as for any write.
 bool can_replace(const std::filesystem::path& target);
+
+// Whether a failure to create the temporary file only means that the
+// directory takes no new files from us (permissions, a read-only mount), so
+// that writing the target in place may still work.
+bool is_directory_refusal(const dat::IoError& error);
 
 }  // namespace app

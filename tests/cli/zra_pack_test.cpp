@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <set>
@@ -279,6 +280,46 @@ TEST(ZraPack, UnreadableInputAndUnwritableOutputAreReported) {
     run = d.pack("/dev/full");
     EXPECT_EQ(run.err, "Error: Failed to write ZRA file\n\nCaused by:\n    0: Binary read error: No space left on "
                        "device (os error 28)\n    1: No space left on device (os error 28)\n");
+}
+
+// The output's own permissions decide, as for a plain write: a
+// write-protected archive is not replaced, and a writable archive in a
+// directory that takes no new files is still written. Needs a user without
+// root's powers: as root the tool runs as nobody through setpriv.
+TEST(ZraPack, PermissionsOfTheOutputDecide) {
+    PackDir d;
+    d.file("1.1", "x");
+    const auto pack_as_user = [&](const std::string& output) {
+        if (::geteuid() != 0) return d.pack(output);
+        return support::run_program("/usr/bin/setpriv",
+                                    {"--reuid=65534", "--regid=65534", "--clear-groups", support::tool_binary().string(),
+                                     "zra-pack", "in", output},
+                                    in_directory(d.dir.path()));
+    };
+    std::filesystem::permissions(d.dir.path(), std::filesystem::perms::all);
+    std::filesystem::permissions(d.in, std::filesystem::perms::all);
+    std::filesystem::permissions(d.in / "1.1", std::filesystem::perms::all);
+    if (pack_as_user("probe.zra").status != 0) GTEST_SKIP() << "cannot run the tool as an ordinary user here";
+
+    support::write_text(d.dir / "ro.zra", "old");
+    std::filesystem::permissions(d.dir / "ro.zra", std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                                       std::filesystem::perms::others_read);
+    auto run = pack_as_user("ro.zra");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Error: Failed to write ZRA file\n\nCaused by:\n    0: IO error: Permission denied (os error 13)\n"
+                       "    1: Permission denied (os error 13)\n");
+    EXPECT_EQ(support::read_bytes(d.dir / "ro.zra"), bytes_of("old"));
+
+    std::filesystem::create_directory(d.dir / "closed");
+    support::write_text(d.dir / "closed" / "w.zra", "old");
+    std::filesystem::permissions(d.dir / "closed" / "w.zra", std::filesystem::perms::all);
+    std::filesystem::permissions(d.dir / "closed", std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                                                       std::filesystem::perms::group_exec |
+                                                       std::filesystem::perms::others_read |
+                                                       std::filesystem::perms::others_exec);
+    run = pack_as_user("closed/w.zra");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(read_archive(d.dir / "closed" / "w.zra").size(), 1u);
 }
 
 }  // namespace

@@ -18,16 +18,20 @@ namespace app {
 namespace {
 
 // Writes the archive beside the output and moves it into place once it is
-// complete, so a failure never damages an existing archive.
+// complete, so a failure never damages an existing archive. Where no file can
+// be made beside it, or the output is no regular file we may write, it is
+// written in place.
 CommandResult write_archive(dat::ZraWriter writer, const std::filesystem::path& output) {
     const auto failed = [](const dat::DatError& error) {
         return std::unexpected(Failure(error).with_context("Failed to write ZRA file"));
     };
-    if (!can_replace(output)) {
+    const auto in_place = [&]() -> CommandResult {
         if (auto written = std::move(writer).write(output); !written) return failed(written.error());
         return {};
-    }
+    };
+    if (!can_replace(output)) return in_place();
     auto replacement = ReplacementFile::create(output);
+    if (!replacement && is_directory_refusal(replacement.error())) return in_place();
     if (!replacement) return failed(replacement.error());
     if (auto written = std::move(writer).write_to(replacement->take_file()); !written) return failed(written.error());
     if (auto committed = replacement->commit(); !committed) return failed(committed.error());
