@@ -1,6 +1,9 @@
 #include "directories.hpp"
 
+#include <algorithm>
 #include <cerrno>
+#include <string_view>
+#include <vector>
 #include <sys/stat.h>
 
 namespace app {
@@ -15,6 +18,27 @@ bool is_existing_directory(const std::filesystem::path& path) {
 int make_directory(const std::filesystem::path& path) { return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno; }
 
 }  // namespace
+
+std::optional<std::filesystem::path> parent_directory(const std::filesystem::path& path) {
+    const std::string& text = path.native();
+    // The end offsets of the components that count, the root included.
+    std::vector<std::size_t> ends;
+    std::size_t at = 0;
+    if (text.starts_with('/')) {
+        ends.push_back(1);
+        at = 1;
+    }
+    while (at < text.size()) {
+        const std::size_t slash = std::min(text.find('/', at), text.size());
+        const std::string_view part(text.data() + at, slash - at);
+        const bool leading = ends.empty();
+        if (!part.empty() && (part != "." || leading)) ends.push_back(slash);
+        at = slash + 1;
+    }
+    if (ends.empty() || (ends.size() == 1 && text.starts_with('/'))) return std::nullopt;
+    if (ends.size() == 1) return std::filesystem::path();
+    return std::filesystem::path(text.substr(0, ends[ends.size() - 2]));
+}
 
 dat::IoResult<void> create_missing_directories(const std::filesystem::path& path) {
     if (path.empty() || is_existing_directory(path)) return {};

@@ -166,11 +166,16 @@ TEST_F(SpellExportCommand, ReportsOutputPathsThatCannotBeWritten) {
         {"blocker/sub/spells.json",
          "Error: could not create blocker/sub\n\nCaused by:\n    Not a directory (os error 20)\n"},
         {"taken.json", "Error: could not write taken.json\n\nCaused by:\n    Is a directory (os error 21)\n"},
+        // A trailing slash or "." does not make the last component a directory to create.
         {"made/taken.json/", "Error: could not write made/taken.json/\n\nCaused by:\n    Is a directory (os error 21)\n"},
+        {"pp/x/.", "Error: could not write pp/x/.\n\nCaused by:\n    No such file or directory (os error 2)\n"},
     };
     for (const auto& c : cases) expect_run({"spell-export", dat, "-o", c.output}, {1, "", c.err});
     // Directories made before the write failed stay.
-    EXPECT_TRUE(std::filesystem::is_directory(path("made/taken.json")));
+    EXPECT_TRUE(std::filesystem::is_directory(path("made")));
+    EXPECT_TRUE(std::filesystem::is_directory(path("pp")));
+    EXPECT_FALSE(std::filesystem::exists(path("made/taken.json")));
+    EXPECT_FALSE(std::filesystem::exists(path("pp/x")));
 }
 
 TEST_F(SpellExportCommand, ReportsAMissingOrDamagedTable) {

@@ -23,9 +23,10 @@ tools::SpellExportRequest request_from(const SpellExportArgs& args) {
 
 // Writes the document to `output`, creating the directories it needs first.
 CommandResult write_document(const std::filesystem::path& output, const std::string& text) {
-    const auto parent = output.parent_path();
-    if (auto made = create_missing_directories(parent); !made) {
-        return std::unexpected(Failure(made.error()).with_context("could not create " + display_path(parent)));
+    if (const auto parent = parent_directory(output)) {
+        if (auto made = create_missing_directories(*parent); !made) {
+            return std::unexpected(Failure(made.error()).with_context("could not create " + display_path(*parent)));
+        }
     }
     if (auto written = write_file(output, text); !written) {
         return std::unexpected(Failure(written.error()).with_context("could not write " + display_path(output)));
