@@ -21,14 +21,25 @@ std::uint32_t load_u32(const std::uint8_t* bytes) {
 }
 
 // The header fields present in the file decide which field a short file
-// fails on, so only the bytes that exist are read.
+// fails on, so only the bytes that exist are read. A file whose length says
+// it is too short is still asked for the whole header first: devices and
+// pipes report no length, and either deliver the bytes or fail to seek.
 Expected<DatHeader> read_header(const ByteSource& source, std::uint64_t length) {
+    std::array<std::uint8_t, DatHeader::kSize> raw{};
     const std::uint64_t available =
         length > DatHeader::kOffset ? std::min<std::uint64_t>(DatHeader::kSize, length - DatHeader::kOffset) : 0;
-    std::array<std::uint8_t, DatHeader::kSize> raw{};
-    const std::span present(raw.data(), static_cast<std::size_t>(available));
-    if (auto read = source.read_exact_at_compat(present, DatHeader::kOffset); !read) {
-        return fail(RecordError::from_io(read.error()).within("magic", "DatHeader"));
+    std::span<std::uint8_t> present(raw.data(), static_cast<std::size_t>(available));
+    bool read_whole = false;
+    if (available < DatHeader::kSize) {
+        auto whole = source.read_exact_at_compat(raw, DatHeader::kOffset);
+        if (!whole && whole.error().kind() == IoError::Kind::Os) return fail(whole.error());
+        read_whole = whole.has_value();
+        if (read_whole) present = raw;
+    }
+    if (!read_whole) {
+        if (auto read = source.read_exact_at_compat(present, DatHeader::kOffset); !read) {
+            return fail(RecordError::from_io(read.error()).within("magic", "DatHeader"));
+        }
     }
     ByteCursor cursor(present);
     auto header = DatHeader::decode(cursor);
